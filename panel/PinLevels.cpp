@@ -1,0 +1,7 @@
+#include "PinLevels.h"
+
+PinLevels &ProcessPinLevels()
+{
+    static PinLevels levels;
+    return levels;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "PortRegister.h"
+
+#include <cstdint>
+#include <string>
+
+// One way of reaching the port's registers, chosen once when the driver opens.
+class PortBackend {
+public:
+    virtual ~PortBackend() = default;
+
+    // Both return false when the access did not reach the port; value is then untouched.
+    virtual bool readRegister(PortRegister reg, std::uint8_t &value) = 0;
+    virtual bool writeRegister(PortRegister reg, std::uint8_t value) = 0;
+
+    // Short name for messages, e.g. "ppdev /dev/parport0".
+    virtual std::string describe() const = 0;
+};

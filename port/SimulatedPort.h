@@ -1,0 +1,31 @@
+#pragma once
+
+#include "PortBackend.h"
+
+#include <cstdint>
+
+// A standard (SPP) port with a loopback plug fitted: D0..D4 are wired to S3, S4, S5, S6, S7,
+// and the control lines are open-collector with pull-ups. Registers behave as on real
+// hardware, inversions included, so the pin logic can be checked against it end to end.
+class SimulatedPort final : public PortBackend {
+public:
+    bool readRegister(PortRegister reg, std::uint8_t &value) override;
+    bool writeRegister(PortRegister reg, std::uint8_t value) override;
+    std::string describe() const override { return "simulated port with loopback plug"; }
+
+    // Something outside pulls these control pins low (bit n = Cn), whatever is driven.
+    void setControlPinsPulledLow(std::uint8_t mask) { m_controlPulledLow = mask & 0x0F; }
+
+    std::uint8_t dataLatch() const { return m_data; }
+    std::uint8_t controlLatch() const { return m_control; }
+
+    // Electrical levels on the connector (bit n = pin level of Dn, Cn, or S(n+3)).
+    std::uint8_t dataPinLevels() const { return m_data; }
+    std::uint8_t controlPinLevels() const;
+    std::uint8_t statusPinLevels() const;
+
+private:
+    std::uint8_t m_data = 0x00;
+    std::uint8_t m_control = 0x04; // what a PC's BIOS leaves: all control pins released high
+    std::uint8_t m_controlPulledLow = 0x00;
+};

@@ -1,0 +1,97 @@
+#include "CallTrace.h"
+#include "SimulatedPort.h"
+#include "WinIo.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WinIoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetPortBackendOpener([this] { return std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{}, 0x5A); });
+    }
+    void TearDown() override
+    {
+        ShutdownWinIo();
+        SetPortBackendOpener(nullptr);
+    }
+    CallTrace trace;
+};
+
+TEST_F(WinIoTest, AcceptsOnlyThePortsRegistersOneByteAtATime)
+{
+    ASSERT_TRUE(InitializeWinIo());
+    std::uint32_t word = 0xDEADBEEF;
+
+    struct Rejected {
+        unsigned address;
+        unsigned size;
+    };
+    for (const Rejected r : {Rejected{0x377, 1}, {0x37B, 1}, {0x278, 1}, {0x10378, 1},
+                             {0x378, 0}, {0x378, 2}, {0x379, 4}}) {
+        SCOPED_TRACE(hexByte(r.address) + " size " + std::to_string(r.size));
+        EXPECT_FALSE(SetPortVal(r.address, 0x12, r.size));
+        EXPECT_FALSE(GetPortVal(r.address, &word, r.size));
+    }
+    EXPECT_FALSE(SetPortVal(0x378, 0x1F7, 1)) << "a value wider than the byte is refused";
+    EXPECT_FALSE(GetPortVal(0x379, nullptr, 1));
+    EXPECT_EQ(word, 0xDEADBEEFu) << "a refused read leaves the word alone";
+    EXPECT_TRUE(trace.empty()) << "nothing reached the port";
+
+    EXPECT_TRUE(SetPortVal(0x378, 0xF7, 1));
+    EXPECT_TRUE(SetPortVal(0x37A, 0x05, 1));
+    EXPECT_TRUE(GetPortVal(0x379, &word, 1));
+    EXPECT_EQ(word, 0x5Au) << "the whole word holds the byte, upper bits zero";
+    EXPECT_EQ(trace, (CallTrace{"write 0x378 0xF7", "write 0x37A 0x05", "read 0x379 0x5A"}));
+}
+
+TEST_F(WinIoTest, WithoutAnOpenPortCallsReturnNormallyAndTouchNothing)
+{
+    SetPortBackendOpener([] { return nullptr; });
+    EXPECT_FALSE(InitializeWinIo());
+    EXPECT_FALSE(PortRefusals().empty());
+
+    std::uint32_t word = 0;
+    EXPECT_FALSE(SetPortVal(0x378, 0xF7, 1));
+    EXPECT_FALSE(GetPortVal(0x379, &word, 1));
+    EXPECT_EQ(word, kUnreadablePortValue) << "the word still gets a defined value";
+    ShutdownWinIo();
+    ShutdownWinIo();
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST_F(WinIoTest, ShutdownClosesThePort)
+{
+    ASSERT_TRUE(InitializeWinIo());
+    EXPECT_EQ(OpenPortDescription(), "recording port");
+    ShutdownWinIo();
+    EXPECT_EQ(OpenPortDescription(), "");
+    EXPECT_FALSE(SetPortVal(0x378, 1, 1));
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST(WinIoOpening, SimulatedPortThroughTheLayer)
+{
+    setenv("ZELVANE_PORT", "sim", 1);
+    ASSERT_TRUE(InitializeWinIo());
+    EXPECT_TRUE(PortRefusals().empty());
+    EXPECT_TRUE(SetPortVal(0x378, 0x15, 1));
+    std::uint32_t status = 0;
+    EXPECT_TRUE(GetPortVal(0x379, &status, 1));
+    EXPECT_EQ(status, 0x2Fu) << "S3, S5 high; S7 high reads as bit 7 clear";
+    ShutdownWinIo();
+    unsetenv("ZELVANE_PORT");
+}
+
+TEST(WinIoOpening, UnknownChoiceFailsWithAClearReason)
+{
+    setenv("ZELVANE_PORT", "lpt1", 1);
+    EXPECT_FALSE(InitializeWinIo());
+    ASSERT_EQ(PortRefusals().size(), 1u);
+    EXPECT_EQ(PortRefusals()[0], "ZELVANE_PORT=lpt1 is not known; use auto, direct, ppdev, sim or none");
+    unsetenv("ZELVANE_PORT");
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "IndicatorSink.h"
+#include "PortBackend.h"
+
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+// Port accesses and indicator calls in the one order they happened.
+using CallTrace = std::vector<std::string>;
+
+inline std::string hexByte(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+inline std::string registerName(PortRegister reg)
+{
+    switch (reg) {
+    case PortRegister::Data:
+        return "0x378";
+    case PortRegister::Status:
+        return "0x379";
+    case PortRegister::Control:
+        return "0x37A";
+    }
+    return "?";
+}
+
+// Answers reads from a script (then from fallback) and records every access.
+class RecordingPort final : public PortBackend {
+public:
+    RecordingPort(CallTrace &trace, std::deque<std::uint8_t> reads = {}, std::uint8_t fallback = 0)
+        : m_trace(trace), m_reads(std::move(reads)), m_fallback(fallback)
+    {
+    }
+
+    bool readRegister(PortRegister reg, std::uint8_t &value) override
+    {
+        value = m_fallback;
+        if (!m_reads.empty()) {
+            value = m_reads.front();
+            m_reads.pop_front();
+        }
+        m_trace.push_back("read " + registerName(reg) + " " + hexByte(value));
+        return true;
+    }
+
+    bool writeRegister(PortRegister reg, std::uint8_t value) override
+    {
+        m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
+        return true;
+    }
+
+    std::string describe() const override { return "recording port"; }
+
+private:
+    CallTrace &m_trace;
+    std::deque<std::uint8_t> m_reads;
+    std::uint8_t m_fallback;
+};
+
+inline std::string imageName(ImageId image)
+{
+    switch (image) {
+    case IDB_OUT_LOW:
+        return "OUT_LOW";
+    case IDB_HIGH:
+        return "HIGH";
+    case IDB_IN_LOW:
+        return "IN_LOW";
+    case IDB_CTRL_HIGH:
+        return "CTRL_HIGH";
+    default:
+        return std::to_string(image);
+    }
+}
+
+class RecordingSink final : public IndicatorSink {
+public:
+    explicit RecordingSink(CallTrace &trace) : m_trace(trace) {}
+
+    void ShowIndicatorImage(ControlId controlId, ImageId image) override
+    {
+        m_trace.push_back("show " + std::to_string(controlId) + " " + imageName(image));
+    }
+
+    void EnableIndicatorClicks(ControlId controlId) override
+    {
+        m_trace.push_back("arm " + std::to_string(controlId));
+    }
+
+private:
+    CallTrace &m_trace;
+};
