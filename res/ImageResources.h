@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ImageId.h"
+
+// Where each image lives among the program's resources.
+const char *ImageResourcePath(ImageId image);
+
+inline constexpr const char *kIcon16ResourcePath = ":/images/icon16.png";
+inline constexpr const char *kIcon32ResourcePath = ":/images/icon32.png";

@@ -1,0 +1,206 @@
+#include "CZelvaneDlg.h"
+
+#include "CAboutDlg.h"
+#include "DialogBuilder.h"
+#include "IndicatorImages.h"
+#include "IndicatorLabel.h"
+#include "PinPanel.h"
+#include "WinIo.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdio>
+
+CZelvaneDlg::CZelvaneDlg(QWidget *parent) : QDialog(parent)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    for (QWidget *control : BuildDialogFromTemplate(*this, PanelTemplate())) {
+        const int id = control->objectName().toInt();
+        if (auto *picture = qobject_cast<IndicatorLabel *>(control); picture && id != 0) {
+            m_indicators.insert(id, picture);
+            connect(picture, &IndicatorLabel::command, this, &CZelvaneDlg::OnCommand);
+        } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+            button->setAutoDefault(true);
+            connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+        }
+    }
+}
+
+CZelvaneDlg::~CZelvaneDlg()
+{
+    DestroyWindow();
+}
+
+// Every command the window answers, in one place.
+const QHash<int, CZelvaneDlg::Handler> &CZelvaneDlg::CommandMap()
+{
+    static const QHash<int, Handler> map = [] {
+        QHash<int, Handler> commands{
+            {kReadStatusButton, &CZelvaneDlg::OnReadStatusPort},
+            {kReadControlButton, &CZelvaneDlg::OnReadControlPort},
+            {IDC_ABOUT_BUTTON, &CZelvaneDlg::OnAboutButton},
+            {IDOK, &CZelvaneDlg::OnOK},
+            {IDCANCEL, &CZelvaneDlg::OnCancel},
+        };
+        for (const ConnectorPin &pin : kConnectorPins)
+            if (pin.clickable)
+                commands.insert(pin.controlId, &CZelvaneDlg::OnClickOutputPin);
+        return commands;
+    }();
+    return map;
+}
+
+int CZelvaneDlg::DoModal()
+{
+    OnInitDialog();
+    CentreInWorkArea();
+    const int result = exec();
+    DestroyWindow();
+    return result;
+}
+
+void CZelvaneDlg::OnInitDialog()
+{
+    InitTogglePass(ProcessPinLevels(), *this);
+    AddAboutEntryToWindowMenu();
+    setWindowIcon(IndicatorImages::applicationIcon());
+    OpenPortDriver();
+    if (QWidget *first = findChild<QPushButton *>(QString::number(kReadStatusButton)))
+        first->setFocus(Qt::OtherFocusReason);
+}
+
+void CZelvaneDlg::AddAboutEntryToWindowMenu()
+{
+    // Linux window managers keep their window menu to themselves, so the window has its own,
+    // on the right mouse button, with the entries Qt can carry out.
+    m_windowMenu = new QMenu(this);
+    m_windowMenu->addAction(QStringLiteral("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")), this,
+                            &QWidget::close);
+    const QString about = QString::fromUtf8(IDS_ABOUTBOX);
+    if (!about.isEmpty()) {
+        m_windowMenu->addSeparator();
+        m_windowMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    }
+}
+
+void CZelvaneDlg::OpenPortDriver()
+{
+    m_driverOpen = true; // closed once at the end, opened or not
+    if (InitializeWinIo()) {
+        std::fprintf(stderr, "zelvane: port: %s\n", OpenPortDescription().c_str());
+        return;
+    }
+    std::fprintf(stderr, "zelvane: cannot open the port:\n");
+    for (const std::string &reason : PortRefusals())
+        std::fprintf(stderr, "  %s\n", reason.c_str());
+    const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CZelvaneDlg::CentreInWorkArea()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void CZelvaneDlg::DestroyWindow()
+{
+    if (!m_driverOpen)
+        return;
+    m_driverOpen = false;
+    ShutdownWinIo();
+}
+
+void CZelvaneDlg::ShowIndicatorImage(ControlId controlId, ImageId image)
+{
+    if (IndicatorLabel *label = indicator(controlId))
+        label->showImage(IndicatorImages::pixmap(image));
+}
+
+void CZelvaneDlg::EnableIndicatorClicks(ControlId controlId)
+{
+    if (IndicatorLabel *label = indicator(controlId))
+        label->arm();
+}
+
+void CZelvaneDlg::OnCommand(int controlId, int notifyCode)
+{
+    if (notifyCode != 0)
+        return; // a double click's second click is not a command
+    if (const Handler handler = CommandMap().value(controlId))
+        (this->*handler)(controlId);
+}
+
+void CZelvaneDlg::OnSysCommand(int commandId)
+{
+    if ((commandId & 0xFFF0) == IDM_ABOUTBOX)
+        OnAboutButton(IDC_ABOUT_BUTTON);
+}
+
+void CZelvaneDlg::OnClickOutputPin(int controlId)
+{
+    ClickOutputPin(ProcessPinLevels(), *this, static_cast<unsigned>(controlId));
+}
+
+void CZelvaneDlg::OnReadStatusPort(int)
+{
+    ReadStatusPort(*this);
+}
+
+void CZelvaneDlg::OnReadControlPort(int)
+{
+    ReadControlPort(*this);
+}
+
+void CZelvaneDlg::OnAboutButton(int)
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CZelvaneDlg::OnOK(int)
+{
+    accept();
+}
+
+void CZelvaneDlg::OnCancel(int)
+{
+    reject();
+}
+
+void CZelvaneDlg::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        OnCommand(IDCANCEL);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A focused push button takes Enter itself; elsewhere (D6, D7) Enter means OK.
+        if (!qobject_cast<QPushButton *>(focusWidget())) {
+            OnCommand(IDOK);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CZelvaneDlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_windowMenu)
+        m_windowMenu->popup(event->globalPos());
+}

@@ -1,0 +1,45 @@
+#include "IndicatorLabel.h"
+
+#include <QMouseEvent>
+
+IndicatorLabel::IndicatorLabel(int controlId, QWidget *parent)
+    : QLabel(parent), m_controlId(controlId)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void IndicatorLabel::showImage(const QPixmap &image)
+{
+    setPixmap(image);
+    resize(image.size()); // keeps the top-left corner
+}
+
+void IndicatorLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_armed)
+        return QLabel::mousePressEvent(event);
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept(); // so the release comes here too
+}
+
+void IndicatorLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (!m_armed)
+        return QLabel::mouseReleaseEvent(event);
+    event->accept();
+    if (click)
+        emit command(m_controlId, kClicked);
+}
+
+void IndicatorLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The release that follows ends a double click, not a second click.
+    m_pressed = false;
+    if (!m_armed)
+        return QLabel::mouseDoubleClickEvent(event);
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        emit command(m_controlId, kDoubleClicked);
+}

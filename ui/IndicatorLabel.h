@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QLabel>
+
+// A picture control that shows one image at the image's own size. Once armed, a left click
+// reports code 0 and the second click of a double click reports code 1, as a notifying
+// static control does; the owner acts on code 0 only.
+class IndicatorLabel : public QLabel {
+    Q_OBJECT
+public:
+    static constexpr int kClicked = 0;
+    static constexpr int kDoubleClicked = 1;
+
+    IndicatorLabel(int controlId, QWidget *parent);
+
+    void showImage(const QPixmap &image);
+    void arm() { m_armed = true; }
+    bool isArmed() const { return m_armed; }
+    int controlId() const { return m_controlId; }
+
+signals:
+    void command(int controlId, int notifyCode);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    int m_controlId;
+    bool m_armed = false;
+    bool m_pressed = false;
+};
