@@ -125,7 +125,7 @@ void CZelvaneDlg::DestroyWindow()
 void CZelvaneDlg::ShowIndicatorImage(ControlId controlId, ImageId image)
 {
     if (IndicatorLabel *label = indicator(controlId))
-        label->showImage(IndicatorImages::pixmap(image));
+        label->showImage(image);
 }
 
 void CZelvaneDlg::EnableIndicatorClicks(ControlId controlId)

@@ -38,7 +38,7 @@ QWidget *createControl(QDialog &dialog, const ControlTemplate &control)
         // Pictures take their image's size and keep the template's top-left corner.
         auto *picture = new IndicatorLabel(control.id, &dialog);
         picture->move(rect.topLeft());
-        picture->showImage(IndicatorImages::pixmap(control.image));
+        picture->showImage(control.image);
         picture->setFocusPolicy(control.tabStop ? Qt::TabFocus : Qt::NoFocus);
         return picture;
     }

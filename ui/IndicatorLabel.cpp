@@ -1,5 +1,7 @@
 #include "IndicatorLabel.h"
 
+#include "IndicatorImages.h"
+
 #include <QMouseEvent>
 
 IndicatorLabel::IndicatorLabel(int controlId, QWidget *parent)
@@ -8,10 +10,12 @@ IndicatorLabel::IndicatorLabel(int controlId, QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void IndicatorLabel::showImage(const QPixmap &image)
+void IndicatorLabel::showImage(ImageId image)
 {
-    setPixmap(image);
-    resize(image.size()); // keeps the top-left corner
+    m_image = image;
+    const QPixmap &pixmap = IndicatorImages::pixmap(image);
+    setPixmap(pixmap);
+    resize(pixmap.size()); // keeps the top-left corner
 }
 
 void IndicatorLabel::mousePressEvent(QMouseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImageId.h"
+
 #include <QLabel>
 
 // A picture control that shows one image at the image's own size. Once armed, a left click
@@ -13,7 +15,8 @@ public:
 
     IndicatorLabel(int controlId, QWidget *parent);
 
-    void showImage(const QPixmap &image);
+    void showImage(ImageId image);
+    ImageId image() const { return m_image; }
     void arm() { m_armed = true; }
     bool isArmed() const { return m_armed; }
     int controlId() const { return m_controlId; }
@@ -28,6 +31,7 @@ protected:
 
 private:
     int m_controlId;
+    ImageId m_image{};
     bool m_armed = false;
     bool m_pressed = false;
 };

@@ -69,7 +69,8 @@ TEST_F(WinIoTest, ShutdownClosesThePort)
     ShutdownWinIo();
     EXPECT_EQ(OpenPortDescription(), "");
     EXPECT_FALSE(SetPortVal(0x378, 1, 1));
-    EXPECT_TRUE(trace.empty());
+    ShutdownWinIo();
+    EXPECT_EQ(trace, CallTrace{"close"}) << "closed once, nothing written after";
 }
 
 TEST(WinIoOpening, SimulatedPortThroughTheLayer)

@@ -39,6 +39,8 @@ public:
     {
     }
 
+    ~RecordingPort() override { m_trace.push_back("close"); }
+
     bool readRegister(PortRegister reg, std::uint8_t &value) override
     {
         value = m_fallback;
