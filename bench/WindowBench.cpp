@@ -1,0 +1,139 @@
+// Start-up time of the panel window against a bare Qt dialog, and the cost of clicks.
+//   window_bench            runs everything and prints the figures
+//   window_bench panel|bare one child run: shows the window, says "shown" on stdout, exits
+#include "CZelvaneApp.h"
+#include "CZelvaneDlg.h"
+#include "IndicatorImages.h"
+#include "IndicatorLabel.h"
+#include "SimulatedPort.h"
+#include "WinIo.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Says "shown" once the dialog is on screen, then ends the run.
+class ShownReporter : public QObject {
+public:
+    explicit ShownReporter(QDialog &dialog) : m_dialog(dialog) { dialog.installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            std::printf("shown\n");
+            std::fflush(stdout);
+            QTimer::singleShot(0, &m_dialog, &QDialog::reject);
+        }
+        return false;
+    }
+
+private:
+    QDialog &m_dialog;
+};
+
+int runChild(const char *mode, int argc, char **argv)
+{
+    if (std::string(mode) == "panel") {
+        CZelvaneApp app(argc, argv);
+        CZelvaneDlg panel;
+        ShownReporter reporter(panel);
+        panel.DoModal();
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QDialog bare;
+    bare.setFixedSize(720, 449);
+    QLabel text(QStringLiteral("Zelvane"), &bare);
+    ShownReporter reporter(bare);
+    bare.exec();
+    return 0;
+}
+
+double millisecondsToShown(const QString &self, const QString &mode)
+{
+    QProcess child;
+    QElapsedTimer clock;
+    clock.start();
+    child.start(self, {mode});
+    child.waitForReadyRead(30000);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    child.waitForFinished(30000);
+    return ms;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+long residentKiB()
+{
+    long pages = 0, resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void measureClicks(int argc, char **argv)
+{
+    CZelvaneApp app(argc, argv);
+    SetPortBackendOpener([] { return std::make_unique<SimulatedPort>(); });
+    CZelvaneDlg panel;
+    QTimer::singleShot(0, [&] {
+        const int ids[] = {1037, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1051, 1053, 1054};
+        constexpr int kClicks = 10000;
+        for (int i = 0; i < 1000; ++i) // warm-up: every image loaded, caches filled
+            QTest::mouseClick(panel.indicator(ids[i % 12]), Qt::LeftButton);
+        QApplication::processEvents();
+        const long before = residentKiB();
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kClicks; ++i) {
+            QTest::mouseClick(panel.indicator(ids[i % 12]), Qt::LeftButton);
+            QApplication::processEvents(); // let each repaint happen, as on screen
+        }
+        const double us = clock.nsecsElapsed() / 1e3 / kClicks;
+        const long after = residentKiB();
+        std::printf("%d clicks on the indicators (simulated port, offscreen, repaint each): "
+                    "%.1f us/click; resident memory %ld KiB -> %ld KiB (%+ld KiB); images loaded: %d\n",
+                    kClicks, us, before, after, after - before, IndicatorImages::loadedCount());
+        panel.reject();
+    });
+    panel.DoModal();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 2)
+        return runChild(argv[1], argc, argv);
+
+    const QString self = QString::fromLocal8Bit(argv[0]);
+    setenv("ZELVANE_PORT", "sim", 1);
+    constexpr int kRuns = 15;
+    std::vector<double> panelMs, bareMs;
+    for (int i = 0; i < kRuns; ++i) { // interleaved, so both see the same machine
+        panelMs.push_back(millisecondsToShown(self, QStringLiteral("panel")));
+        bareMs.push_back(millisecondsToShown(self, QStringLiteral("bare")));
+    }
+    const double panel = median(panelMs), bare = median(bareMs);
+    std::printf("process start to window shown (%s, median of %d runs): panel %.1f ms, bare Qt dialog "
+                "%.1f ms, ratio %.2f\n",
+                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "display" : qgetenv("QT_QPA_PLATFORM").constData(),
+                kRuns, panel, bare, panel / bare);
+    measureClicks(argc, argv);
+    return 0;
+}
