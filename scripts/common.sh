@@ -13,6 +13,9 @@ ZELVANE_PACKAGES=(
     xvfb xauth
 )
 
+# Only the tests need these: an emulated PC with a parallel port, booted with Debian's kernel.
+ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
@@ -34,4 +37,30 @@ install_missing() {
 build_project() {
     cmake -S "$ZELVANE_ROOT" -B "$ZELVANE_BUILD" -G Ninja "$@"
     cmake --build "$ZELVANE_BUILD"
+}
+
+# Debian's kernel and its parallel-port modules for the QEMU guest, unpacked into the build
+# tree: installing a kernel package would rewrite this machine's boot set-up.
+fetch_guest_kernel() {
+    local dest=$ZELVANE_BUILD/guest-kernel
+    ls "$dest"/boot/vmlinuz-* >/dev/null 2>&1 && return 0
+    [ "$(uname -m)" = x86_64 ] || return 0
+    local package
+    package=$(apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ {print $2; exit}')
+    if [ -z "$package" ]; then
+        as_root apt-get update -qq
+        package=$(apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ {print $2; exit}')
+    fi
+    [ -n "$package" ] || { echo "No Debian kernel package found; the QEMU test will be skipped."; return 0; }
+    local download
+    download=$(mktemp -d)
+    chmod 777 "$download" # apt's download sandbox user must be able to write here
+    if (cd "$download" && apt-get download -qq "$package"); then
+        mkdir -p "$dest"
+        dpkg-deb --fsys-tarfile "$download"/*.deb |
+            tar -x -C "$dest" --wildcards './boot/vmlinuz-*' '*/parport.ko' '*/parport_pc.ko' '*/ppdev.ko'
+    else
+        echo "Could not download $package; the QEMU test will be skipped."
+    fi
+    rm -rf "$download"
 }

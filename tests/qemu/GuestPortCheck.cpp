@@ -1,0 +1,304 @@
+// Runs inside a QEMU guest whose only device at 0x378 is the emulated parallel port.
+// Each mode drives the real port and panel libraries and checks what they saw; the host
+// checks what reached the wire. Usage: guest_port_check direct|ppdev-user|auto|hold|held|bench
+#include "CallTrace.h"
+#include "DirectPortAccess.h"
+#include "PinPanel.h"
+#include "PortOpening.h"
+#include "WinIo.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <grp.h>
+#include <linux/ppdev.h>
+#include <string>
+#include <sys/io.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int g_failures = 0;
+
+#define CHECK(condition, ...)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            ++g_failures;                                                                          \
+            std::printf("CHECK FAILED %s:%d: %s ", __FILE__, __LINE__, #condition);                \
+            std::printf(__VA_ARGS__);                                                              \
+            std::printf("\n");                                                                     \
+        }                                                                                          \
+    } while (0)
+
+// Passes every access to the real backend and keeps the bytes it read.
+class TapPort final : public PortBackend {
+public:
+    explicit TapPort(std::unique_ptr<PortBackend> real) : m_real(std::move(real)) {}
+    bool readRegister(PortRegister reg, std::uint8_t &value) override
+    {
+        const bool ok = m_real->readRegister(reg, value);
+        reads.push_back({reg, value});
+        return ok;
+    }
+    bool writeRegister(PortRegister reg, std::uint8_t value) override
+    {
+        return m_real->writeRegister(reg, value);
+    }
+    std::string describe() const override { return m_real->describe(); }
+
+    std::vector<std::pair<PortRegister, std::uint8_t>> reads;
+
+private:
+    std::unique_ptr<PortBackend> m_real;
+};
+
+TapPort *g_tap = nullptr;
+std::vector<std::string> g_refusals;
+
+bool openThroughTap()
+{
+    SetPortBackendOpener([]() -> std::unique_ptr<PortBackend> {
+        PortOpening opening = OpenPortBackend({std::getenv("ZELVANE_PORT")});
+        g_refusals = opening.refusals;
+        for (const auto &refusal : opening.refusals)
+            std::printf("refused: %s\n", refusal.c_str());
+        if (!opening.backend)
+            return nullptr;
+        auto tap = std::make_unique<TapPort>(std::move(opening.backend));
+        g_tap = tap.get();
+        return tap;
+    });
+    return InitializeWinIo();
+}
+
+std::string capabilityLine(const char *name)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(name, 0) == 0)
+            return line.substr(line.find_first_not_of(" \t", std::string(name).size()));
+    return "?";
+}
+
+// Clicks that put one data byte per listed data pin on the wire: each pin is switched low,
+// then C0 low gives the strobe's rising edge with INIT and SELECT set (control 0x0C -> 0x0D).
+void sendBytesByClicking(const std::vector<unsigned> &dataPins, CallTrace &trace)
+{
+    RecordingSink sink(trace);
+    PinLevels levels;
+    InitTogglePass(levels, sink);
+    ClickOutputPin(levels, sink, 1054); // C3 low: control 0x0C
+    for (unsigned pin : dataPins) {
+        ClickOutputPin(levels, sink, 1039 + pin);
+        ClickOutputPin(levels, sink, 1037); // C0 low: 0x0D, the byte goes out
+        ClickOutputPin(levels, sink, 1037); // C0 high: 0x0C
+    }
+}
+
+void checkControlReadShows(std::uint8_t expectedReadBack, const char *what)
+{
+    CallTrace trace;
+    RecordingSink sink(trace);
+    g_tap->reads.clear();
+    ReadControlPort(sink);
+    CHECK(g_tap->reads.size() == 2, "control read reads twice, got %zu", g_tap->reads.size());
+    if (g_tap->reads.size() != 2)
+        return;
+    const std::uint8_t readBack = g_tap->reads[1].second;
+    CHECK(readBack == expectedReadBack, "%s: read back 0x%02X, expected 0x%02X", what, readBack,
+          expectedReadBack);
+    CHECK((trace == CallTrace{"show 1054 CTRL_HIGH", "show 1053 CTRL_HIGH", "show 1051 CTRL_HIGH",
+                              "show 1037 CTRL_HIGH"}),
+          "%s: released control pins all show high", what);
+}
+
+void checkStatusReadDecodesThePort()
+{
+    for (int i = 0; i < 4; ++i) { // the emulated printer's handshake changes the status
+        CallTrace trace;
+        RecordingSink sink(trace);
+        g_tap->reads.clear();
+        ReadStatusPort(sink);
+        CHECK(g_tap->reads.size() == 1, "status read reads once");
+        const std::uint8_t v = g_tap->reads.at(0).second;
+        const std::uint8_t flags = ((v >> 3) & 0x1F) ^ 0x10;
+        const unsigned order[] = {3, 4, 2, 1, 0}; // S6 S7 S5 S4 S3
+        const unsigned ids[] = {1047, 1048, 1049, 1050, 1052};
+        CallTrace expected;
+        for (int k = 0; k < 5; ++k)
+            expected.push_back("show " + std::to_string(ids[k]) +
+                               ((flags >> order[k]) & 1 ? " HIGH" : " IN_LOW"));
+        CHECK(trace == expected, "status 0x%02X decoded", v);
+    }
+}
+
+void checkNothingOutsideTheRegisters()
+{
+    std::uint32_t word = 0;
+    for (unsigned address : {0x377u, 0x37Bu, 0x37Fu, 0x278u, 0x3BCu, 0x80u}) {
+        CHECK(!SetPortVal(address, 0x55, 1), "write to 0x%X refused", address);
+        CHECK(!GetPortVal(address, &word, 1), "read of 0x%X refused", address);
+    }
+    CHECK(!SetPortVal(0x378, 0x55, 2), "a two-byte write is refused");
+    // The grant covers exactly 0x378-0x37A: touching 0x37B must fault.
+    const pid_t child = fork();
+    if (child == 0) {
+        inb(0x37B);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    CHECK(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV, "0x37B is outside the grant");
+}
+
+int runDirect()
+{
+    const DirectPortGrant &grant = RequestDirectPortGrant();
+    CHECK(grant.granted, "ioperm granted: %s", grant.refusal.c_str());
+    CHECK(capabilityLine("CapEff:") == "0000000000000000", "no effective capability: %s",
+          capabilityLine("CapEff:").c_str());
+    CHECK(capabilityLine("CapPrm:") == "0000000000000000", "no permitted capability");
+    CHECK(openThroughTap(), "direct backend opens");
+    CHECK(OpenPortDescription() == "direct I/O at 0x378", "%s", OpenPortDescription().c_str());
+
+    CallTrace trace;
+    sendBytesByClicking({0, 1, 7}, trace);
+    // The real register: QEMU reads control back with bits 6-7 set.
+    checkControlReadShows(0xC4, "direct");
+    CHECK(inb(0x37A) == 0xC4, "the register holds the released value");
+    checkStatusReadDecodesThePort();
+    checkNothingOutsideTheRegisters();
+    ShutdownWinIo();
+    return 0;
+}
+
+int runPpdevAsLpUser()
+{
+    // As an ordinary user in the lp group, with no capability at all.
+    const gid_t lp = 7;
+    if (setgroups(1, &lp) != 0 || setgid(lp) != 0 || setuid(1000) != 0) {
+        std::printf("cannot become uid 1000 in group lp\n");
+        return 1;
+    }
+    CHECK(capabilityLine("CapEff:") == "0000000000000000", "unprivileged");
+    CHECK(openThroughTap(), "ppdev opens for the lp group");
+    CHECK(OpenPortDescription() == "ppdev /dev/parport0", "%s", OpenPortDescription().c_str());
+    CallTrace trace;
+    sendBytesByClicking({2, 3, 6}, trace);
+    // ppdev answers from its copy of the last write, without the device's bits 6-7.
+    checkControlReadShows(0x04, "ppdev");
+    checkStatusReadDecodesThePort();
+    ShutdownWinIo();
+    return 0;
+}
+
+int runAuto()
+{
+    RequestDirectPortGrant();
+    CHECK(openThroughTap(), "auto opens a port");
+    CHECK(OpenPortDescription() == "direct I/O at 0x378", "auto chose %s",
+          OpenPortDescription().c_str());
+    CallTrace trace;
+    sendBytesByClicking({4, 5, 0}, trace);
+    ShutdownWinIo();
+    return 0;
+}
+
+int runHolder()
+{
+    const int fd = open("/dev/parport0", O_RDWR);
+    if (fd < 0 || ioctl(fd, PPCLAIM) != 0) {
+        std::printf("holder cannot claim\n");
+        return 1;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    pause();
+    return 0;
+}
+
+int runWhileHeld()
+{
+    const auto start = std::chrono::steady_clock::now();
+    const bool opened = openThroughTap();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    CHECK(!opened, "a held port is not opened");
+    CHECK(seconds < 10.0, "gave up after %.1f s", seconds);
+    CHECK(g_refusals == std::vector<std::string>{"ppdev: /dev/parport0: the port is held by another program"},
+          "the user is told why");
+    std::printf("gave up on the held port after %.2f s\n", seconds);
+    return 0;
+}
+
+template <typename Body>
+double nanosecondsPer(long calls, Body body)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < calls; ++i)
+        body(i);
+    return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / calls;
+}
+
+int runBench()
+{
+    constexpr long kCalls = 20000;
+    setenv("ZELVANE_PORT", "direct", 1);
+    RequestDirectPortGrant();
+    if (!InitializeWinIo())
+        return 1;
+    const double layerDirect = nanosecondsPer(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    const double rawOutb = nanosecondsPer(kCalls, [](long i) { outb(i & 0xFF, 0x378); });
+    ShutdownWinIo();
+
+    setenv("ZELVANE_PORT", "ppdev", 1);
+    if (!InitializeWinIo())
+        return 1;
+    const double layerPpdev = nanosecondsPer(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    ShutdownWinIo();
+    const int fd = open("/dev/parport0", O_RDWR);
+    if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
+        return 1;
+    const double rawIoctl = nanosecondsPer(kCalls, [fd](long i) {
+        unsigned char b = i & 0xFF;
+        ioctl(fd, PPWDATA, &b);
+    });
+    close(fd);
+    std::printf("BENCH SetPortVal direct %.0f ns, raw outb %.0f ns, ratio %.2f; "
+                "ppdev %.0f ns, raw ioctl %.0f ns, ratio %.2f (%ld calls each, QEMU TCG)\n",
+                layerDirect, rawOutb, layerDirect / rawOutb, layerPpdev, rawIoctl,
+                layerPpdev / rawIoctl, kCalls);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    int rc = 2;
+    if (mode == "direct")
+        rc = runDirect();
+    else if (mode == "ppdev-user")
+        rc = runPpdevAsLpUser();
+    else if (mode == "auto")
+        rc = runAuto();
+    else if (mode == "hold")
+        rc = runHolder();
+    else if (mode == "held")
+        rc = runWhileHeld();
+    else if (mode == "bench")
+        rc = runBench();
+    if (rc == 0 && g_failures == 0) {
+        std::printf("ZELVANE-RESULT %s PASS\n", mode.c_str());
+        return 0;
+    }
+    std::printf("ZELVANE-RESULT %s FAIL (%d checks failed)\n", mode.c_str(), g_failures);
+    return 1;
+}
