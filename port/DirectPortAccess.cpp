@@ -34,8 +34,12 @@ DirectPortGrant askForPorts(PortChoice choice)
         if (base && *base != kFirstPortBase)
             return {false, "the first port is at 0x" + HexAddress(*base) + ", not 0x378"};
     }
-    if (ioperm(kFirstPortBase, 3, 1) != 0)
+    if (ioperm(kFirstPortBase, 3, 1) != 0) {
+        if (errno == EPERM) // no CAP_SYS_RAWIO, or kernel lockdown under Secure Boot
+            return {false, "ioperm 0x378-0x37A: permission denied (needs root or CAP_SYS_RAWIO; "
+                           "under Secure Boot use ppdev)"};
         return {false, systemError("ioperm 0x378-0x37A", errno)};
+    }
     return {true, {}};
 #else
     return {false, "direct I/O exists only on x86"};

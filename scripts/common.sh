@@ -15,6 +15,8 @@ ZELVANE_PACKAGES=(
 
 # Only the tests need these: an emulated PC with a parallel port, booted with Debian's kernel.
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file)
+# The real program driven on a virtual display, and the Debian package built and checked.
+ZELVANE_TEST_PACKAGES+=(xdotool imagemagick dpkg-dev desktop-file-utils appstream)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,0 +1,17 @@
+# cpack -G DEB: a Debian package whose library dependencies dpkg-shlibdeps computes.
+set(CPACK_PACKAGE_NAME zelvane)
+set(CPACK_PACKAGE_VENDOR "Zelvane")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Drive a PC's parallel port pin by pin as digital I/O")
+set(CPACK_PACKAGE_CONTACT "Zelvane developers <zelvane@localhost>")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The design font, which no library dependency brings in.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming")
+set(CPACK_PACKAGE_DESCRIPTION "Zelvane shows the 25-pin connector of the first parallel port with an \
+indicator under each pin: click a data or control pin to switch it, read the status and control \
+pins back. It reaches the port through ppdev (/dev/parport0, lp group) or, with CAP_SYS_RAWIO, by \
+direct register I/O at 0x378.")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
