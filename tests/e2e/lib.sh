@@ -48,6 +48,17 @@ pixel_colour() {
     import -window root -crop "1x1+$x+$y" -depth 8 txt:- | tail -n1 | grep -o '#[0-9A-F]\{6\}' | head -n1
 }
 
+# wait_for_colour window x y #RRGGBB: until the screen shows it there (a repaint may lag).
+wait_for_colour() {
+    local tries=0
+    while [ $tries -lt 50 ]; do
+        [ "$(pixel_colour "$1" "$2" "$3")" = "$4" ] && return 0
+        sleep 0.2
+        tries=$((tries + 1))
+    done
+    return 1
+}
+
 # wait_for_exit pid: the exit status, or fails if the process does not end.
 wait_for_exit() {
     local tries=0
