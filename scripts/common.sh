@@ -2,7 +2,7 @@
 set -euo pipefail
 
 ZELVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-ZELVANE_BUILD=${ZELVANE_BUILD:-$ZELVANE_ROOT/build}
+ZELVANE_BUILD=$ZELVANE_ROOT/build # the "default" preset's folder
 
 # Debian 12 packages needed to build, run and test.
 ZELVANE_PACKAGES=(
@@ -36,9 +36,9 @@ install_missing() {
     fi
 }
 
+# build_project PRESET: configure and build one of CMakePresets.json's builds.
 build_project() {
-    cmake -S "$ZELVANE_ROOT" -B "$ZELVANE_BUILD" -G Ninja "$@"
-    cmake --build "$ZELVANE_BUILD"
+    (cd "$ZELVANE_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
 }
 
 # Debian's kernel and its parallel-port modules for the QEMU guest, unpacked into the build
