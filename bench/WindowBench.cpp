@@ -5,6 +5,7 @@
 #include "CZelvaneDlg.h"
 #include "IndicatorImages.h"
 #include "IndicatorLabel.h"
+#include "ResidentMemory.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
 
@@ -16,7 +17,6 @@
 #include <QtTest>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -73,17 +73,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-long residentKiB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 void measureClicks(int argc, char **argv)

@@ -8,6 +8,7 @@
 #include "IndicatorLabel.h"
 #include "PinLevels.h"
 #include "PinTable.h"
+#include "ResidentMemory.h"
 #include "RegisterEncoding.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
@@ -20,7 +21,6 @@
 #include <cstdio>
 #include <map>
 #include <random>
-#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -40,13 +40,7 @@ long memoryInUseKiB()
 constexpr const char *kMemoryMeasure = "resident memory";
 long memoryInUseKiB()
 {
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    return residentKiB();
 }
 #endif
 
