@@ -59,8 +59,9 @@ const QHash<int, CZelvaneDlg::Handler> &CZelvaneDlg::CommandMap()
 
 int CZelvaneDlg::DoModal()
 {
-    OnInitDialog();
+    // Placed first, so that "Init fail!" stands over where the panel is about to appear.
     CentreInWorkArea();
+    OnInitDialog();
     const int result = exec();
     DestroyWindow();
     return result;
@@ -102,6 +103,7 @@ void CZelvaneDlg::OpenPortDriver()
         std::fprintf(stderr, "  %s\n", reason.c_str());
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok, this);
+    box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
     box.exec();
 }
 

@@ -59,7 +59,7 @@ constexpr ControlTemplate kPanelControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {K::Icon, 0, {11, 17, 20, 20}, nullptr, IDR_MAINFRAME},
     {K::StaticText, 0, {71, 8, 69, 8}, "Zelvane 1.0 版"},
-    {K::StaticText, 0, {67, 43, 77, 8}, "2026 年 12 月发布"},
+    {K::StaticText, 0, {67, 43, 77, 8}, "2026年12月发布"},
     {K::DefaultPushButton, IDOK, {187, 22, 38, 14}, "确定", {}, true},
     // No contact address exists yet; the two lines keep their places, empty.
     {K::StaticText, 0, {61, 19, 93, 8}, ""},
