@@ -1,6 +1,7 @@
 // Runs inside a QEMU guest whose only device at 0x378 is the emulated parallel port.
 // Each mode drives the real port and panel libraries and checks what they saw; the host
-// checks what reached the wire. Usage: guest_port_check direct|ppdev-user|auto|hold|held|bench
+// checks what reached the wire.
+// Usage: guest_port_check direct|ppdev-user|ppdev-outside-lp|auto|hold|held|bench
 #include "CallTrace.h"
 #include "DirectPortAccess.h"
 #include "PinPanel.h"
@@ -179,14 +180,19 @@ int runDirect()
     return 0;
 }
 
+bool becomeOrdinaryUser(gid_t group)
+{
+    if (setgroups(1, &group) == 0 && setgid(group) == 0 && setuid(1000) == 0)
+        return true;
+    std::printf("cannot become uid 1000 in group %u\n", group);
+    return false;
+}
+
 int runPpdevAsLpUser()
 {
     // As an ordinary user in the lp group, with no capability at all.
-    const gid_t lp = 7;
-    if (setgroups(1, &lp) != 0 || setgid(lp) != 0 || setuid(1000) != 0) {
-        std::printf("cannot become uid 1000 in group lp\n");
+    if (!becomeOrdinaryUser(7))
         return 1;
-    }
     CHECK(capabilityLine("CapEff:") == "0000000000000000", "unprivileged");
     CHECK(openThroughTap(), "ppdev opens for the lp group");
     CHECK(OpenPortDescription() == "ppdev /dev/parport0", "%s", OpenPortDescription().c_str());
@@ -196,6 +202,16 @@ int runPpdevAsLpUser()
     checkControlReadShows(0x04, "ppdev");
     checkStatusReadDecodesThePort();
     ShutdownWinIo();
+    return 0;
+}
+
+int runPpdevOutsideLp()
+{
+    if (!becomeOrdinaryUser(100))
+        return 1;
+    CHECK(!openThroughTap(), "no port without the lp group");
+    CHECK(g_refusals == std::vector<std::string>{"ppdev: /dev/parport0: permission denied (join the lp group)"},
+          "the user is told why");
     return 0;
 }
 
@@ -287,6 +303,8 @@ int main(int argc, char *argv[])
         rc = runDirect();
     else if (mode == "ppdev-user")
         rc = runPpdevAsLpUser();
+    else if (mode == "ppdev-outside-lp")
+        rc = runPpdevOutsideLp();
     else if (mode == "auto")
         rc = runAuto();
     else if (mode == "hold")
