@@ -8,6 +8,7 @@
 #include "PortOpening.h"
 #include "WinIo.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -253,18 +254,24 @@ int runWhileHeld()
     return 0;
 }
 
+// Best of five rounds: the first round also pays for the emulator translating the code.
 template <typename Body>
 double nanosecondsPer(long calls, Body body)
 {
-    const auto start = std::chrono::steady_clock::now();
-    for (long i = 0; i < calls; ++i)
-        body(i);
-    return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / calls;
+    double best = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        for (long i = 0; i < calls; ++i)
+            body(i);
+        const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
+        best = std::min(best, spent.count() / calls);
+    }
+    return best;
 }
 
 int runBench()
 {
-    constexpr long kCalls = 20000;
+    constexpr long kCalls = 10000;
     setenv("ZELVANE_PORT", "direct", 1);
     RequestDirectPortGrant();
     if (!InitializeWinIo())
@@ -287,7 +294,7 @@ int runBench()
     });
     close(fd);
     std::printf("BENCH SetPortVal direct %.0f ns, raw outb %.0f ns, ratio %.2f; "
-                "ppdev %.0f ns, raw ioctl %.0f ns, ratio %.2f (%ld calls each, QEMU TCG)\n",
+                "ppdev %.0f ns, raw ioctl %.0f ns, ratio %.2f (best of 5 rounds of %ld calls, QEMU TCG)\n",
                 layerDirect, rawOutb, layerDirect / rawOutb, layerPpdev, rawIoctl,
                 layerPpdev / rawIoctl, kCalls);
     return 0;
