@@ -25,8 +25,3 @@ constexpr std::optional<PortRegister> portRegisterAt(unsigned address)
         return std::nullopt;
     }
 }
-
-constexpr unsigned registerOffset(PortRegister reg)
-{
-    return static_cast<unsigned>(reg) - kFirstPortBase;
-}

@@ -19,8 +19,7 @@ public:
     std::uint8_t dataLatch() const { return m_data; }
     std::uint8_t controlLatch() const { return m_control; }
 
-    // Electrical levels on the connector (bit n = pin level of Dn, Cn, or S(n+3)).
-    std::uint8_t dataPinLevels() const { return m_data; }
+    // Electrical levels on the connector (bit n = pin level of Cn, or of S(n+3)).
     std::uint8_t controlPinLevels() const;
     std::uint8_t statusPinLevels() const;
 

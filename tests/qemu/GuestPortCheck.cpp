@@ -2,13 +2,13 @@
 // Each mode drives the real port and panel libraries and checks what they saw; the host
 // checks what reached the wire.
 // Usage: guest_port_check direct|ppdev-user|ppdev-outside-lp|auto|hold|held|bench
+#include "BenchTiming.h"
 #include "CallTrace.h"
 #include "DirectPortAccess.h"
 #include "PinPanel.h"
 #include "PortOpening.h"
 #include "WinIo.h"
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -254,21 +254,6 @@ int runWhileHeld()
     return 0;
 }
 
-// Best of five rounds: the first round also pays for the emulator translating the code.
-template <typename Body>
-double nanosecondsPer(long calls, Body body)
-{
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        const auto start = std::chrono::steady_clock::now();
-        for (long i = 0; i < calls; ++i)
-            body(i);
-        const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
-        best = std::min(best, spent.count() / calls);
-    }
-    return best;
-}
-
 int runBench()
 {
     constexpr long kCalls = 10000;
@@ -276,19 +261,19 @@ int runBench()
     RequestDirectPortGrant();
     if (!InitializeWinIo())
         return 1;
-    const double layerDirect = nanosecondsPer(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
-    const double rawOutb = nanosecondsPer(kCalls, [](long i) { outb(i & 0xFF, 0x378); });
+    const double layerDirect = nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    const double rawOutb = nanosecondsPerCall(kCalls, [](long i) { outb(i & 0xFF, 0x378); });
     ShutdownWinIo();
 
     setenv("ZELVANE_PORT", "ppdev", 1);
     if (!InitializeWinIo())
         return 1;
-    const double layerPpdev = nanosecondsPer(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    const double layerPpdev = nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
     ShutdownWinIo();
     const int fd = open("/dev/parport0", O_RDWR);
     if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
         return 1;
-    const double rawIoctl = nanosecondsPer(kCalls, [fd](long i) {
+    const double rawIoctl = nanosecondsPerCall(kCalls, [fd](long i) {
         unsigned char b = i & 0xFF;
         ioctl(fd, PPWDATA, &b);
     });
