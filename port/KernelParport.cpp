@@ -3,13 +3,34 @@
 #include <cstdio>
 #include <fstream>
 
-std::optional<unsigned> FirstParportBaseAddress(const char *path)
+namespace {
+
+std::string portDirectory(unsigned portNumber, const std::string &procRoot)
 {
-    std::ifstream in(path);
+    return procRoot + "/parport" + std::to_string(portNumber);
+}
+
+} // namespace
+
+KernelPortBase ParportBaseAddress(unsigned portNumber, const std::string &procRoot)
+{
+    std::ifstream in(portDirectory(portNumber, procRoot) + "/base-addr");
+    if (!in)
+        return {};
+    KernelPortBase reading{true, std::nullopt};
     long long base = -1; // the file holds "base<TAB>base-hi", decimal
-    if (!(in >> base) || base < 0)
+    if (in >> base && base >= 0 && base <= 0xFFFF)
+        reading.base = static_cast<unsigned>(base);
+    return reading;
+}
+
+std::optional<std::string> ParportHolder(unsigned portNumber, const std::string &procRoot)
+{
+    std::ifstream in(portDirectory(portNumber, procRoot) + "/devices/active");
+    std::string holder;
+    if (!std::getline(in, holder))
         return std::nullopt;
-    return static_cast<unsigned>(base);
+    return holder;
 }
 
 std::string HexAddress(unsigned address)

@@ -3,8 +3,19 @@
 #include <optional>
 #include <string>
 
-// What the kernel's parport driver says about the first port, if it is loaded.
-std::optional<unsigned> FirstParportBaseAddress(
-    const char *path = "/proc/sys/dev/parport/parport0/base-addr");
+// What the kernel's parport driver says about its ports through procfs, where it is loaded.
+inline const std::string kParportProcRoot = "/proc/sys/dev/parport";
+
+struct KernelPortBase {
+    bool reported = false;        // the kernel has this port
+    std::optional<unsigned> base; // its I/O base, when the kernel gives one in 0..0xFFFF
+};
+
+KernelPortBase ParportBaseAddress(unsigned portNumber, const std::string &procRoot = kParportProcRoot);
+
+// The device that holds the port now, "none" when it is free; nullopt when the kernel does
+// not say (no such port any more, or no procfs).
+std::optional<std::string> ParportHolder(unsigned portNumber,
+                                         const std::string &procRoot = kParportProcRoot);
 
 std::string HexAddress(unsigned address);

@@ -16,4 +16,7 @@ public:
 
     // Short name for messages, e.g. "ppdev /dev/parport0".
     virtual std::string describe() const = 0;
+
+    // Why the port can no longer be reached (it went away); empty while it can.
+    virtual std::string lostReason() const { return {}; }
 };

@@ -1,6 +1,8 @@
 #include "PortOpening.h"
 
-#include "DirectPortAccess.h"
+#include "DirectPort.h"
+#include "DirectPortGrant.h"
+#include "MessageText.h"
 #include "PpdevPort.h"
 #include "SimulatedPort.h"
 
@@ -50,7 +52,7 @@ PortOpening OpenPortBackend(const PortOpeningSettings &settings)
     PortOpening opening;
     const auto choice = ParsePortChoice(settings.choice);
     if (!choice) {
-        opening.refusals.push_back("ZELVANE_PORT=" + std::string(settings.choice) +
+        opening.refusals.push_back("ZELVANE_PORT=" + QuotedForMessage(settings.choice) +
                                    " is not known; use " + std::string(kPortChoiceValues));
         return opening;
     }

@@ -11,6 +11,7 @@ struct Driver {
     std::unique_ptr<PortBackend> backend;
     std::vector<std::string> refusals;
     PortBackendOpener opener;
+    PortLossHandler lossHandler;
 };
 
 Driver g_driver; // the driver is process-wide, as the operations' signatures imply
@@ -25,6 +26,18 @@ std::optional<PortRegister> acceptedRegister(unsigned portAddress, unsigned size
     if (size != 1)
         return std::nullopt;
     return portRegisterAt(portAddress);
+}
+
+// A port that went away counts as closed from then on, and is reported once.
+bool failedAccess(Driver &d)
+{
+    std::string reason = d.backend->lostReason();
+    if (!reason.empty()) {
+        d.backend.reset();
+        if (d.lossHandler)
+            d.lossHandler(reason);
+    }
+    return false;
 }
 
 } // namespace
@@ -57,10 +70,12 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
     if (!reg || !value)
         return false;
     *value = kUnreadablePortValue;
-    PortBackend *backend = driver().backend.get();
+    Driver &d = driver();
     std::uint8_t byte = 0;
-    if (!backend || !backend->readRegister(*reg, byte))
+    if (!d.backend)
         return false;
+    if (!d.backend->readRegister(*reg, byte))
+        return failedAccess(d);
     *value = byte;
     return true;
 }
@@ -68,10 +83,10 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
 bool SetPortVal(unsigned portAddress, std::uint32_t value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);
-    PortBackend *backend = driver().backend.get();
-    if (!reg || !backend || value > 0xFF)
+    Driver &d = driver();
+    if (!reg || !d.backend || value > 0xFF)
         return false;
-    return backend->writeRegister(*reg, static_cast<std::uint8_t>(value));
+    return d.backend->writeRegister(*reg, static_cast<std::uint8_t>(value)) || failedAccess(d);
 }
 
 const std::vector<std::string> &PortRefusals()
@@ -88,4 +103,9 @@ std::string OpenPortDescription()
 void SetPortBackendOpener(PortBackendOpener opener)
 {
     driver().opener = std::move(opener);
+}
+
+void SetPortLossHandler(PortLossHandler handler)
+{
+    driver().lossHandler = std::move(handler);
 }

@@ -30,3 +30,8 @@ std::string OpenPortDescription();
 // Null restores the normal opening from ZELVANE_PORT.
 using PortBackendOpener = std::function<std::unique_ptr<PortBackend>()>;
 void SetPortBackendOpener(PortBackendOpener opener);
+
+// Told once, with the reason, when the open port goes away (a ppdev port whose driver was
+// unbound); the port counts as closed from then on.
+using PortLossHandler = std::function<void(const std::string &reason)>;
+void SetPortLossHandler(PortLossHandler handler);

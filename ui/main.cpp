@@ -1,5 +1,5 @@
 #include "CZelvaneApp.h"
-#include "DirectPortAccess.h"
+#include "DirectPortGrant.h"
 
 int main(int argc, char *argv[])
 {

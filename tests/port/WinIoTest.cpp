@@ -73,6 +73,30 @@ TEST_F(WinIoTest, ShutdownClosesThePort)
     EXPECT_EQ(trace, CallTrace{"close"}) << "closed once, nothing written after";
 }
 
+TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
+{
+    RecordingPort *port = nullptr;
+    SetPortBackendOpener([&] {
+        auto opened = std::make_unique<RecordingPort>(trace);
+        port = opened.get();
+        return opened;
+    });
+    std::vector<std::string> reports;
+    SetPortLossHandler([&](const std::string &reason) { reports.push_back(reason); });
+    ASSERT_TRUE(InitializeWinIo());
+    EXPECT_TRUE(SetPortVal(0x378, 0x01, 1));
+    port->goAway();
+    std::uint32_t word = 0;
+    EXPECT_FALSE(SetPortVal(0x378, 0x02, 1));
+    EXPECT_FALSE(GetPortVal(0x379, &word, 1));
+    EXPECT_EQ(word, kUnreadablePortValue);
+    EXPECT_FALSE(SetPortVal(0x37A, 0x04, 1));
+    ShutdownWinIo();
+    SetPortLossHandler(nullptr);
+    EXPECT_EQ(reports, std::vector<std::string>{"the recording port went away"});
+    EXPECT_EQ(trace, (CallTrace{"write 0x378 0x01", "close"})) << "closed at the loss, only then";
+}
+
 TEST(WinIoOpening, SimulatedPortThroughTheLayer)
 {
     setenv("ZELVANE_PORT", "sim", 1);
@@ -91,7 +115,7 @@ TEST(WinIoOpening, UnknownChoiceFailsWithAClearReason)
     setenv("ZELVANE_PORT", "lpt1", 1);
     EXPECT_FALSE(InitializeWinIo());
     ASSERT_EQ(PortRefusals().size(), 1u);
-    EXPECT_EQ(PortRefusals()[0], "ZELVANE_PORT=lpt1 is not known; use auto, direct, ppdev, sim or none");
+    EXPECT_EQ(PortRefusals()[0], "ZELVANE_PORT=\"lpt1\" is not known; use auto, direct, ppdev, sim or none");
     unsetenv("ZELVANE_PORT");
 }
 

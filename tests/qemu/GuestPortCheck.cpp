@@ -4,7 +4,8 @@
 // Usage: guest_port_check direct|ppdev-user|ppdev-outside-lp|auto|hold|held|bench
 #include "BenchTiming.h"
 #include "CallTrace.h"
-#include "DirectPortAccess.h"
+#include "DirectPort.h"
+#include "DirectPortGrant.h"
 #include "PinPanel.h"
 #include "PortOpening.h"
 #include "WinIo.h"

@@ -43,6 +43,8 @@ public:
 
     bool readRegister(PortRegister reg, std::uint8_t &value) override
     {
+        if (!m_lostReason.empty())
+            return false;
         value = m_fallback;
         if (!m_reads.empty()) {
             value = m_reads.front();
@@ -54,13 +56,20 @@ public:
 
     bool writeRegister(PortRegister reg, std::uint8_t value) override
     {
+        if (!m_lostReason.empty())
+            return false;
         m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
         return true;
     }
 
     std::string describe() const override { return "recording port"; }
+    std::string lostReason() const override { return m_lostReason; }
+
+    // From now on every access fails, as on a port whose driver was unbound.
+    void goAway() { m_lostReason = "the recording port went away"; }
 
 private:
+    std::string m_lostReason;
     CallTrace &m_trace;
     std::deque<std::uint8_t> m_reads;
     std::uint8_t m_fallback;

@@ -1,11 +1,13 @@
-#include "DirectPortAccess.h"
+#include "DirectPortGrant.h"
 
 #include "KernelParport.h"
 #include "PortChoice.h"
+#include "PortRegister.h"
+#include "PrivilegeDrop.h"
 
 #include <cerrno>
 #include <cstring>
-#include <sys/capability.h>
+#include <pthread.h>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -23,6 +25,20 @@ std::string systemError(const char *what, int error)
     return std::string(what) + ": " + std::strerror(error);
 }
 
+#if ZELVANE_HAS_PORT_IO
+void givePortsBack()
+{
+    ioperm(kFirstPortBase, 3, 0); // giving up needs no privilege
+}
+
+// The I/O permission bitmap survives fork and exec; no program we start may have it.
+void revokeInEveryChild()
+{
+    static const bool registered = pthread_atfork(nullptr, nullptr, givePortsBack) == 0;
+    (void)registered;
+}
+#endif
+
 DirectPortGrant askForPorts(PortChoice choice)
 {
     if (choice != PortChoice::Auto && choice != PortChoice::Direct)
@@ -30,9 +46,11 @@ DirectPortGrant askForPorts(PortChoice choice)
 #if ZELVANE_HAS_PORT_IO
     if (choice == PortChoice::Auto) {
         // Where the kernel placed the first port elsewhere (PCIe cards), 0x378 is not it.
-        const auto base = FirstParportBaseAddress();
-        if (base && *base != kFirstPortBase)
-            return {false, "the first port is at 0x" + HexAddress(*base) + ", not 0x378"};
+        const KernelPortBase first = ParportBaseAddress(0);
+        if (first.reported && !first.base)
+            return {false, "the kernel gives the first port no valid I/O address"};
+        if (first.base && *first.base != kFirstPortBase)
+            return {false, "the first port is at 0x" + HexAddress(*first.base) + ", not 0x378"};
     }
     if (ioperm(kFirstPortBase, 3, 1) != 0) {
         if (errno == EPERM) // no CAP_SYS_RAWIO, or kernel lockdown under Secure Boot
@@ -46,22 +64,21 @@ DirectPortGrant askForPorts(PortChoice choice)
 #endif
 }
 
-void dropAllCapabilities()
-{
-    cap_t none = cap_init();
-    if (none) {
-        cap_set_proc(none);
-        cap_free(none);
-    }
-}
-
 } // namespace
 
 const DirectPortGrant &RequestDirectPortGrant()
 {
     const auto choice = ParsePortChoice(PortChoiceFromEnvironment());
     g_grant = askForPorts(choice.value_or(PortChoice::None));
-    dropAllCapabilities();
+    const std::string dropFailure = DropAllPrivilege();
+#if ZELVANE_HAS_PORT_IO
+    if (g_grant.granted && !dropFailure.empty()) {
+        givePortsBack();
+        g_grant = {false, "cannot give up privilege after the grant (" + dropFailure + ")"};
+    }
+    if (g_grant.granted)
+        revokeInEveryChild();
+#endif
     return g_grant;
 }
 
@@ -69,20 +86,3 @@ const DirectPortGrant &CurrentDirectPortGrant()
 {
     return g_grant;
 }
-
-#if ZELVANE_HAS_PORT_IO
-bool DirectPort::readRegister(PortRegister reg, std::uint8_t &value)
-{
-    value = inb(static_cast<unsigned short>(reg));
-    return true;
-}
-
-bool DirectPort::writeRegister(PortRegister reg, std::uint8_t value)
-{
-    outb(value, static_cast<unsigned short>(reg));
-    return true;
-}
-#else
-bool DirectPort::readRegister(PortRegister, std::uint8_t &) { return false; }
-bool DirectPort::writeRegister(PortRegister, std::uint8_t) { return false; }
-#endif

@@ -1,0 +1,64 @@
+#include "PpdevNode.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/major.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+bool isPpdevNode(const struct stat &node)
+{
+    return S_ISCHR(node.st_mode) && major(node.st_rdev) == PP_MAJOR;
+}
+
+std::string failureText(const std::string &path, int error)
+{
+    switch (error) {
+    case ENOENT:
+        return path + ": no such device (is the ppdev module loaded?)";
+    case ENODEV:
+    case ENXIO:
+        return path + ": no parallel port behind this node (is the ppdev module loaded?)";
+    case EACCES:
+    case EPERM:
+        return path + ": permission denied (join the lp group)";
+    default:
+        return path + ": " + std::strerror(error);
+    }
+}
+
+} // namespace
+
+PpdevNode OpenPpdevNode(const std::string &path)
+{
+    PpdevNode node;
+    struct stat seen {};
+    if (stat(path.c_str(), &seen) != 0) {
+        node.failure = failureText(path, errno);
+        return node;
+    }
+    if (!isPpdevNode(seen)) {
+        node.failure = path + ": not a parallel-port device";
+        return node;
+    }
+    // O_NONBLOCK: should the node be swapped for another device meanwhile, its open must
+    // not wait (a serial line waits for carrier).
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        node.failure = failureText(path, errno);
+        return node;
+    }
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || !isPpdevNode(opened)) {
+        close(fd);
+        node.failure = path + ": not a parallel-port device";
+        return node;
+    }
+    node.fd = fd;
+    node.portNumber = minor(opened.st_rdev);
+    return node;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// A ppdev device node, opened only when it is a character device of the kernel's
+// parallel-port driver: other nodes are never opened, so nothing else gets our ioctls.
+struct PpdevNode {
+    int fd = -1;
+    unsigned portNumber = 0; // the node's minor: /dev/parportN is the kernel's parportN
+    std::string failure;     // why it was not opened, for the user
+};
+
+PpdevNode OpenPpdevNode(const std::string &path);
