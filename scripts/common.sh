@@ -8,7 +8,7 @@ ZELVANE_BUILD=$ZELVANE_ROOT/build # the "default" preset's folder
 ZELVANE_PACKAGES=(
     g++ cmake ninja-build pkgconf
     libcap-dev libgtest-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libxcb1-dev
     fonts-arphic-uming
     xvfb xauth
 )

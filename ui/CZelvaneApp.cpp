@@ -2,7 +2,26 @@
 
 #include "CZelvaneDlg.h"
 #include "DialogBuilder.h"
+#include "ForeignDestroyWatch.h"
 #include "IndicatorImages.h"
+#include "Logging.h"
+#include "TerminationSignals.h"
+#include "WinIo.h"
+
+#include <cstdlib>
+
+namespace {
+
+CZelvaneDlg *g_runningPanel = nullptr;
+
+// Qt ends the process with exit() when the X connection breaks (xkill, a server that died).
+void closeDriverAtExit()
+{
+    if (g_runningPanel)
+        g_runningPanel->DestroyWindow();
+}
+
+} // namespace
 
 CZelvaneApp::CZelvaneApp(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -15,7 +34,24 @@ CZelvaneApp::CZelvaneApp(int &argc, char **argv) : QApplication(argc, argv)
 
 bool CZelvaneApp::InitInstance()
 {
+    TerminationSignals terminationSignals;
     CZelvaneDlg panel;
+    connect(&terminationSignals, &TerminationSignals::received, &panel, &CZelvaneDlg::EndRun);
+    // A window another client destroyed is closed as if by its close button.
+    ForeignDestroyWatch destroyWatch([&panel](QWidget *window) {
+        if (window == &panel)
+            panel.EndRun();
+        else if (auto *box = qobject_cast<QDialog *>(window))
+            box->reject();
+    });
+    SetPortLossHandler([](const std::string &reason) {
+        qCWarning(lcPort).noquote() << QString::fromStdString(reason) + "; the port is closed";
+    });
+    g_runningPanel = &panel;
+    static const bool registered = std::atexit(closeDriverAtExit) == 0;
+    (void)registered;
     panel.DoModal();
+    g_runningPanel = nullptr;
+    SetPortLossHandler(nullptr);
     return false;
 }

@@ -4,6 +4,7 @@
 #include "DialogBuilder.h"
 #include "IndicatorImages.h"
 #include "IndicatorLabel.h"
+#include "Logging.h"
 #include "PinPanel.h"
 #include "WinIo.h"
 
@@ -62,9 +63,25 @@ int CZelvaneDlg::DoModal()
     // Placed first, so that "Init fail!" stands over where the panel is about to appear.
     CentreInWorkArea();
     OnInitDialog();
-    const int result = exec();
+    const int result = m_endRequested ? QDialog::Rejected : exec();
     DestroyWindow();
     return result;
+}
+
+void CZelvaneDlg::EndRun()
+{
+    m_endRequested = true;
+    // Innermost first, so that every modal loop returns; a box that will not go is left.
+    for (int boxes = 0; boxes < 8; ++boxes) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == this)
+            break;
+        if (auto *box = qobject_cast<QDialog *>(modal))
+            box->reject();
+        else
+            modal->close();
+    }
+    reject();
 }
 
 void CZelvaneDlg::OnInitDialog()
@@ -82,8 +99,10 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     // Linux window managers keep their window menu to themselves, so the window has its own,
     // on the right mouse button, with the entries Qt can carry out.
     m_windowMenu = new QMenu(this);
-    m_windowMenu->addAction(QStringLiteral("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")), this,
-                            &QWidget::close);
+    QAction *close = m_windowMenu->addAction(QStringLiteral("关闭(&C)"),
+                                             QKeySequence(QStringLiteral("Alt+F4")), this,
+                                             &QWidget::close);
+    addAction(close); // so that Alt+F4 works with no window manager to carry it out
     const QString about = QString::fromUtf8(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_windowMenu->addSeparator();
@@ -95,7 +114,7 @@ void CZelvaneDlg::OpenPortDriver()
 {
     m_driverOpen = true; // closed once at the end, opened or not
     if (InitializeWinIo()) {
-        std::fprintf(stderr, "zelvane: port: %s\n", OpenPortDescription().c_str());
+        qCInfo(lcPort).noquote() << "port opened:" << QString::fromStdString(OpenPortDescription());
         return;
     }
     std::fprintf(stderr, "zelvane: cannot open the port:\n");
@@ -122,6 +141,7 @@ void CZelvaneDlg::DestroyWindow()
         return;
     m_driverOpen = false;
     ShutdownWinIo();
+    qCInfo(lcPort) << "port closed";
 }
 
 void CZelvaneDlg::ShowIndicatorImage(ControlId controlId, ImageId image)

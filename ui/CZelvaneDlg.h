@@ -26,13 +26,18 @@ public:
     QMenu *windowMenu() const { return m_windowMenu; }
 
 public slots:
+    // Ends the run as Close does, from wherever it is: boxes over the panel are closed first,
+    // and a run still initialising never starts its modal loop.
+    void EndRun();
     // Every command of the window, from a control or a key, arrives here.
     void OnCommand(int controlId, int notifyCode = 0);
     void OnSysCommand(int commandId);
 
+    // Closes the driver, once per run, whichever way the run ends.
+    void DestroyWindow();
+
 protected:
     void OnInitDialog();
-    void DestroyWindow();
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -53,4 +58,5 @@ private:
     QHash<int, IndicatorLabel *> m_indicators;
     QMenu *m_windowMenu = nullptr;
     bool m_driverOpen = false;
+    bool m_endRequested = false;
 };

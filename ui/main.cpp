@@ -1,10 +1,29 @@
 #include "CZelvaneApp.h"
 #include "DirectPortGrant.h"
 
+#include <QFileInfo>
+
+namespace {
+
+// With no session bus, libdbus would fork dbus-launch to start one; the program needs no
+// bus and starts no helper, so it says there is none.
+void keepLibrariesFromStartingHelpers()
+{
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // Before Qt starts any thread: the I/O permission and capabilities are per thread.
     RequestDirectPortGrant();
+    keepLibrariesFromStartingHelpers();
     CZelvaneApp app(argc, argv);
     app.InitInstance();
     return 0;
