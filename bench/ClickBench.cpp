@@ -30,7 +30,7 @@ int main()
     CountingSink sink;
     PinLevels levels;
     InitTogglePass(levels, sink);
-    constexpr unsigned kIds[] = {1037, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1051, 1053, 1054};
+    const auto &kIds = kClickableControlIds;
 
     const double perClick = nanosecondsPerCall(kClicks, [&](long i) {
         ClickOutputPin(levels, sink, kIds[i % 12]);

@@ -43,7 +43,7 @@ int runChild(const char *mode, int argc, char **argv)
 {
     if (std::string(mode) == "panel") {
         CZelvaneApp app(argc, argv);
-        CZelvaneDlg panel;
+        CZelvaneDlg panel(ProcessPinLevels());
         ShownReporter reporter(panel);
         panel.DoModal();
         return 0;
@@ -79,9 +79,9 @@ void measureClicks(int argc, char **argv)
 {
     CZelvaneApp app(argc, argv);
     SetPortBackendOpener([] { return std::make_unique<SimulatedPort>(); });
-    CZelvaneDlg panel;
+    CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
-        const int ids[] = {1037, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1051, 1053, 1054};
+        const auto &ids = kClickableControlIds;
         constexpr int kClicks = 10000;
         for (int i = 0; i < 1000; ++i) // warm-up: every image loaded, caches filled
             QTest::mouseClick(panel.indicator(ids[i % 12]), Qt::LeftButton);
@@ -97,7 +97,7 @@ void measureClicks(int argc, char **argv)
         const long after = residentKiB();
         std::printf("%d clicks on the indicators (simulated port, offscreen, repaint each): "
                     "%.1f us/click; resident memory %ld KiB -> %ld KiB (%+ld KiB); images loaded: %d\n",
-                    kClicks, us, before, after, after - before, IndicatorImages::loadedCount());
+                    kClicks, us, before, after, after - before, IndicatorImages::decodeCount());
         panel.reject();
     });
     panel.DoModal();

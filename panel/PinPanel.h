@@ -21,6 +21,3 @@ void ClickOutputPin(PinLevels &levels, IndicatorSink &sink, unsigned controlId);
 void ReadStatusPort(IndicatorSink &sink);
 // Releases the control pins (all high), then shows what the register reads back.
 void ReadControlPort(IndicatorSink &sink);
-
-constexpr unsigned kReadStatusButton = 1008;
-constexpr unsigned kReadControlButton = 1011;

@@ -143,6 +143,16 @@ inline constexpr auto kControlPins = pinsByLabel<4>({"C0", "C1", "C2", "C3"});
 inline constexpr auto kControlReadOrder = pinsByLabel<4>({"C3", "C2", "C1", "C0"});
 inline constexpr auto kStatusUpdateOrder = pinsByLabel<5>({"S6", "S7", "S5", "S4", "S3"});
 
+// The twelve indicators that take clicks, in connector order.
+inline constexpr auto kClickableControlIds = [] {
+    std::array<ControlId, 12> ids{};
+    std::size_t n = 0;
+    for (const auto &p : kConnectorPins)
+        if (p.clickable)
+            ids.at(n++) = p.controlId;
+    return ids;
+}();
+
 constexpr std::uint8_t invertedMask(PortRegister reg)
 {
     std::uint8_t mask = 0;

@@ -1,20 +1,16 @@
 #include "ImageResources.h"
 
+#include <utility>
+
 const char *ImageResourcePath(ImageId image)
 {
-    switch (image) {
-    case IDB_OUT_LOW:
-        return ":/images/out_low.png";
-    case IDB_HIGH:
-        return ":/images/high.png";
-    case IDB_IN_LOW:
-        return ":/images/in_low.png";
-    case IDB_CTRL_HIGH:
-        return ":/images/ctrl_high.png";
-    case IDB_CONNECTOR:
-        return ":/images/connector.png";
-    case IDR_MAINFRAME:
-        return kIcon32ResourcePath;
-    }
+    static constexpr std::pair<ImageId, const char *> kPaths[] = {
+        {IDB_OUT_LOW, ":/images/out_low.png"},     {IDB_HIGH, ":/images/high.png"},
+        {IDB_IN_LOW, ":/images/in_low.png"},       {IDB_CTRL_HIGH, ":/images/ctrl_high.png"},
+        {IDB_CONNECTOR, ":/images/connector.png"},
+    };
+    for (const auto &[id, path] : kPaths)
+        if (id == image)
+            return path;
     return "";
 }

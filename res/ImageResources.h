@@ -2,7 +2,8 @@
 
 #include "ImageId.h"
 
-// Where each image lives among the program's resources.
+// Where each image lives among the program's resources; the icon is applicationIcon's, in two
+// sizes.
 const char *ImageResourcePath(ImageId image);
 
 inline constexpr const char *kIcon16ResourcePath = ":/images/icon16.png";

@@ -8,7 +8,8 @@ CAboutDlg::CAboutDlg(QWidget *owner) : QDialog(owner)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    for (QWidget *control : BuildDialogFromTemplate(*this, AboutTemplate()))
-        if (auto *ok = qobject_cast<QPushButton *>(control))
-            connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    for (const BuiltControl &built : BuildDialogFromTemplate(*this, AboutTemplate()))
+        if (built.control.id == IDOK)
+            connect(qobject_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
+                    &QDialog::accept);
 }

@@ -8,6 +8,9 @@
 #include "TerminationSignals.h"
 #include "WinIo.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 
 namespace {
@@ -30,12 +33,25 @@ CZelvaneApp::CZelvaneApp(int &argc, char **argv) : QApplication(argc, argv)
     setDesktopFileName(QStringLiteral("org.zelvane.Zelvane"));
     setWindowIcon(IndicatorImages::applicationIcon());
     InstallDialogFont();
+    InstallQtTranslations();
+}
+
+// The interface is Chinese whatever the system's language, so the texts Qt draws itself
+// (the standard buttons' "确定") come from Qt's own Chinese translations.
+void CZelvaneApp::InstallQtTranslations()
+{
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+    else
+        qCWarning(lcUi) << "Qt's Chinese translations are missing (package qt6-translations-l10n)";
 }
 
 bool CZelvaneApp::InitInstance()
 {
     TerminationSignals terminationSignals;
-    CZelvaneDlg panel;
+    CZelvaneDlg panel(ProcessPinLevels());
     connect(&terminationSignals, &TerminationSignals::received, &panel, &CZelvaneDlg::EndRun);
     // A window another client destroyed is closed as if by its close button.
     ForeignDestroyWatch destroyWatch([&panel](QWidget *window) {

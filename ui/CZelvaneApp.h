@@ -10,4 +10,7 @@ public:
 
     // Runs the panel window; returns false, as there is nothing left to do afterwards.
     bool InitInstance();
+
+private:
+    void InstallQtTranslations();
 };

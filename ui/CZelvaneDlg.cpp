@@ -1,6 +1,7 @@
 #include "CZelvaneDlg.h"
 
 #include "CAboutDlg.h"
+#include "ControlIds.h"
 #include "DialogBuilder.h"
 #include "IndicatorImages.h"
 #include "IndicatorLabel.h"
@@ -16,26 +17,29 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <cstdio>
 
-CZelvaneDlg::CZelvaneDlg(QWidget *parent) : QDialog(parent)
+CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent) : QDialog(parent), m_levels(levels)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    for (QWidget *control : BuildDialogFromTemplate(*this, PanelTemplate())) {
-        const int id = control->objectName().toInt();
-        if (auto *picture = qobject_cast<IndicatorLabel *>(control); picture && id != 0) {
+    for (const BuiltControl &built : BuildDialogFromTemplate(*this, PanelTemplate())) {
+        const int id = built.control.id;
+        if (auto *picture = qobject_cast<IndicatorLabel *>(built.widget)) {
             m_indicators.insert(id, picture);
             connect(picture, &IndicatorLabel::command, this, &CZelvaneDlg::OnCommand);
-        } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+        } else if (auto *button = qobject_cast<QPushButton *>(built.widget)) {
+            m_buttons.insert(id, button);
             button->setAutoDefault(true);
             connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
         }
     }
+    connect(qApp, &QApplication::focusChanged, this, &CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks);
 }
 
 CZelvaneDlg::~CZelvaneDlg()
 {
+    // The controls go with the base class, after the buttons this would look at.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     DestroyWindow();
 }
 
@@ -44,8 +48,8 @@ const QHash<int, CZelvaneDlg::Handler> &CZelvaneDlg::CommandMap()
 {
     static const QHash<int, Handler> map = [] {
         QHash<int, Handler> commands{
-            {kReadStatusButton, &CZelvaneDlg::OnReadStatusPort},
-            {kReadControlButton, &CZelvaneDlg::OnReadControlPort},
+            {IDC_READ_STATUS, &CZelvaneDlg::OnReadStatusPort},
+            {IDC_READ_CONTROL, &CZelvaneDlg::OnReadControlPort},
             {IDC_ABOUT_BUTTON, &CZelvaneDlg::OnAboutButton},
             {IDOK, &CZelvaneDlg::OnOK},
             {IDCANCEL, &CZelvaneDlg::OnCancel},
@@ -86,12 +90,11 @@ void CZelvaneDlg::EndRun()
 
 void CZelvaneDlg::OnInitDialog()
 {
-    InitTogglePass(ProcessPinLevels(), *this);
+    InitTogglePass(m_levels, *this);
     AddAboutEntryToWindowMenu();
     setWindowIcon(IndicatorImages::applicationIcon());
     OpenPortDriver();
-    if (QWidget *first = findChild<QPushButton *>(QString::number(kReadStatusButton)))
-        first->setFocus(Qt::OtherFocusReason);
+    button(IDC_READ_STATUS)->setFocus(Qt::OtherFocusReason);
 }
 
 void CZelvaneDlg::AddAboutEntryToWindowMenu()
@@ -112,34 +115,64 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
 
 void CZelvaneDlg::OpenPortDriver()
 {
-    m_driverOpen = true; // closed once at the end, opened or not
+    m_shutdownPending = true; // closed once at the end, opened or not
     if (InitializeWinIo()) {
         qCInfo(lcPort).noquote() << "port opened:" << QString::fromStdString(OpenPortDescription());
         return;
     }
-    std::fprintf(stderr, "zelvane: cannot open the port:\n");
+    QString reasons = QStringLiteral("cannot open the port:");
     for (const std::string &reason : PortRefusals())
-        std::fprintf(stderr, "  %s\n", reason.c_str());
+        reasons += QStringLiteral("\n  ") + QString::fromStdString(reason);
+    qCWarning(lcPort).noquote() << reasons;
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok, this);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
     box.exec();
 }
 
+// The frame, title bar included, stands in the middle of the work area. Before a window
+// manager has framed the window only the client size is known, so this runs again once.
 void CZelvaneDlg::CentreInWorkArea()
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
+        QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        move(frame.topLeft()); // a window's position is its frame's
     }
+}
+
+void CZelvaneDlg::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (!m_frameCentred && frameGeometry().size() != size()) {
+        m_frameCentred = true;
+        CentreInWorkArea();
+    }
+}
+
+// Qt draws the last focused button as default while the focus is elsewhere; Enter does not
+// click it there (on D6 or D7 it ends the window), so no button may look as if it would.
+void CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks()
+{
+    auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    if (!isActiveWindow() || focused == nullptr || focused->window() != this)
+        focused = nullptr;
+    for (QPushButton *candidate : std::as_const(m_buttons))
+        candidate->setDefault(candidate == focused);
+}
+
+void CZelvaneDlg::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        ShowDefaultOnlyWhereEnterClicks();
 }
 
 void CZelvaneDlg::DestroyWindow()
 {
-    if (!m_driverOpen)
+    if (!m_shutdownPending)
         return;
-    m_driverOpen = false;
+    m_shutdownPending = false;
     ShutdownWinIo();
     qCInfo(lcPort) << "port closed";
 }
@@ -172,7 +205,7 @@ void CZelvaneDlg::OnSysCommand(int commandId)
 
 void CZelvaneDlg::OnClickOutputPin(int controlId)
 {
-    ClickOutputPin(ProcessPinLevels(), *this, static_cast<unsigned>(controlId));
+    ClickOutputPin(m_levels, *this, static_cast<unsigned>(controlId));
 }
 
 void CZelvaneDlg::OnReadStatusPort(int)

@@ -1,28 +1,34 @@
 #pragma once
 
 #include "IndicatorSink.h"
+#include "PinLevels.h"
 
 #include <QDialog>
 #include <QHash>
 
 class IndicatorLabel;
 class QMenu;
+class QPushButton;
 
 // The panel window: the connector, its 25 indicators and the read buttons. It is the
 // window through which the pin logic shows levels, and it opens and closes the port driver.
 class CZelvaneDlg : public QDialog, public IndicatorSink {
     Q_OBJECT
 public:
-    explicit CZelvaneDlg(QWidget *parent = nullptr);
+    // The window works on levels it does not own: the program passes ProcessPinLevels().
+    explicit CZelvaneDlg(PinLevels &levels, QWidget *parent = nullptr);
     ~CZelvaneDlg() override;
 
     // Initialises, runs the window until one of its ways out, then closes the driver.
     int DoModal();
+    // Closes the driver, once per run, whichever way the run ends.
+    void DestroyWindow();
 
     void ShowIndicatorImage(ControlId controlId, ImageId image) override;
     void EnableIndicatorClicks(ControlId controlId) override;
 
     IndicatorLabel *indicator(int controlId) const { return m_indicators.value(controlId); }
+    QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
 
 public slots:
@@ -33,13 +39,12 @@ public slots:
     void OnCommand(int controlId, int notifyCode = 0);
     void OnSysCommand(int commandId);
 
-    // Closes the driver, once per run, whichever way the run ends.
-    void DestroyWindow();
-
 protected:
     void OnInitDialog();
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void OnClickOutputPin(int controlId);
@@ -51,12 +56,16 @@ private:
     void AddAboutEntryToWindowMenu();
     void OpenPortDriver();
     void CentreInWorkArea();
+    void ShowDefaultOnlyWhereEnterClicks();
 
     using Handler = void (CZelvaneDlg::*)(int);
     static const QHash<int, Handler> &CommandMap();
 
+    PinLevels &m_levels;
     QHash<int, IndicatorLabel *> m_indicators;
+    QHash<int, QPushButton *> m_buttons;
     QMenu *m_windowMenu = nullptr;
-    bool m_driverOpen = false;
+    bool m_shutdownPending = false;
     bool m_endRequested = false;
+    bool m_frameCentred = false;
 };

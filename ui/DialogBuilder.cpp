@@ -36,6 +36,13 @@ QWidget *createControl(QDialog &dialog, const ControlTemplate &control)
     }
     case ControlKind::Picture: {
         // Pictures take their image's size and keep the template's top-left corner.
+        auto *picture = new QLabel(&dialog);
+        const QPixmap &image = IndicatorImages::pixmap(control.image);
+        picture->setPixmap(image);
+        picture->setGeometry(QRect(rect.topLeft(), image.size()));
+        return picture;
+    }
+    case ControlKind::Indicator: {
         auto *picture = new IndicatorLabel(control.id, &dialog);
         picture->move(rect.topLeft());
         picture->showImage(control.image);
@@ -60,18 +67,16 @@ QWidget *createControl(QDialog &dialog, const ControlTemplate &control)
 
 } // namespace
 
-QList<QWidget *> BuildDialogFromTemplate(QDialog &dialog, const DialogTemplate &layout)
+QList<BuiltControl> BuildDialogFromTemplate(QDialog &dialog, const DialogTemplate &layout)
 {
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));
     const QRect client = layout.clientArea.toPixels();
     dialog.setFixedSize(client.size());
 
-    QList<QWidget *> controls;
+    QList<BuiltControl> controls;
     QWidget *previousTabStop = nullptr;
     for (const ControlTemplate &control : layout.controls) {
         QWidget *widget = createControl(dialog, control);
-        if (control.id != 0)
-            widget->setObjectName(QString::number(control.id));
         if (control.kind == ControlKind::GroupBox)
             widget->lower(); // a frame drawn behind what it frames
         if (control.tabStop) {
@@ -79,7 +84,7 @@ QList<QWidget *> BuildDialogFromTemplate(QDialog &dialog, const DialogTemplate &
                 QWidget::setTabOrder(previousTabStop, widget);
             previousTabStop = widget;
         }
-        controls.append(widget);
+        controls.append({control, widget});
     }
     return controls;
 }

@@ -13,12 +13,12 @@ constexpr ImageId startImage(int controlId)
 
 constexpr ControlTemplate indicator(int id, DialogUnitRect rect, bool tabStop = false)
 {
-    return {K::Picture, id, rect, nullptr, startImage(id), tabStop};
+    return {K::Indicator, id, rect, nullptr, startImage(id), tabStop};
 }
 
 constexpr ControlTemplate kPanelControls[] = {
-    {K::PushButton, 1008, {165, 175, 58, 13}, "读状态端口", {}, true},
-    {K::PushButton, 1011, {165, 191, 58, 13}, "读控制端口", {}, true},
+    {K::PushButton, IDC_READ_STATUS, {165, 175, 58, 13}, "读状态端口", {}, true},
+    {K::PushButton, IDC_READ_CONTROL, {165, 191, 58, 13}, "读控制端口", {}, true},
     {K::PushButton, IDCANCEL, {356, 247, 54, 16}, "退出程序", {}, true},
     {K::StaticText, 0, {61, 15, 279, 10}, "测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！"},
     {K::Picture, 0, {23, 31, 401, 73}, nullptr, IDB_CONNECTOR},

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "ControlIds.h"
 #include "DialogUnits.h"
 #include "ImageId.h"
 
 #include <span>
 
-enum class ControlKind { PushButton, DefaultPushButton, StaticText, Picture, Icon, GroupBox };
+// Indicator: a picture that shows a pin's level and can report clicks; Picture: a plain one.
+enum class ControlKind { PushButton, DefaultPushButton, StaticText, Picture, Indicator, Icon, GroupBox };
 
 // One control of a dialog template, in template (and so tab) order.
 struct ControlTemplate {
@@ -16,12 +18,6 @@ struct ControlTemplate {
     ImageId image{};
     bool tabStop = false;
 };
-
-// Window command identifiers shared with the framework's conventions.
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDM_ABOUTBOX = 16;
-constexpr int IDC_ABOUT_BUTTON = 1012;
 
 struct DialogTemplate {
     const char *caption;

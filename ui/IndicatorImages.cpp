@@ -12,6 +12,14 @@ std::map<ImageId, QPixmap> &cache()
     return pixmaps;
 }
 
+int g_decodes = 0;
+
+QPixmap decode(ImageId image)
+{
+    ++g_decodes;
+    return QPixmap(QString::fromLatin1(ImageResourcePath(image)));
+}
+
 } // namespace
 
 const QPixmap &IndicatorImages::pixmap(ImageId image)
@@ -19,7 +27,7 @@ const QPixmap &IndicatorImages::pixmap(ImageId image)
     auto &pixmaps = cache();
     auto found = pixmaps.find(image);
     if (found == pixmaps.end())
-        found = pixmaps.emplace(image, QPixmap(QString::fromLatin1(ImageResourcePath(image)))).first;
+        found = pixmaps.emplace(image, decode(image)).first;
     return found->second;
 }
 
@@ -34,7 +42,7 @@ const QIcon &IndicatorImages::applicationIcon()
     return icon;
 }
 
-int IndicatorImages::loadedCount()
+int IndicatorImages::decodeCount()
 {
-    return static_cast<int>(cache().size());
+    return g_decodes;
 }

@@ -11,5 +11,5 @@ class IndicatorImages {
 public:
     static const QPixmap &pixmap(ImageId image);
     static const QIcon &applicationIcon();
-    static int loadedCount();
+    static int decodeCount(); // images read from the resources so far
 };

@@ -107,7 +107,7 @@ public:
                 return false;
             if (i == 1000) {
                 m_residentAfterFirst = memoryInUseKiB();
-                m_imagesAfterFirst = IndicatorImages::loadedCount();
+                m_imagesAfterFirst = IndicatorImages::decodeCount();
             }
         }
         const double seconds = clock.nsecsElapsed() / 1e9;
@@ -120,8 +120,8 @@ public:
         std::printf("soak: %s after 1,000 actions %ld KiB, at the end %ld KiB (%+ld KiB); "
                     "images loaded %d, then %d\n",
                     kMemoryMeasure, m_residentAfterFirst, residentAtEnd, residentAtEnd - m_residentAfterFirst,
-                    m_imagesAfterFirst, IndicatorImages::loadedCount());
-        if (IndicatorImages::loadedCount() != m_imagesAfterFirst)
+                    m_imagesAfterFirst, IndicatorImages::decodeCount());
+        if (IndicatorImages::decodeCount() != m_imagesAfterFirst)
             return failed("more images were loaded");
         if (residentAtEnd - m_residentAfterFirst > 1024)
             return failed(std::string(kMemoryMeasure) + " grew by more than 1 MiB");
@@ -243,7 +243,7 @@ int main(int argc, char *argv[])
     auto *port = new SimulatedPort;
     SetPortBackendOpener([port] { return std::unique_ptr<PortBackend>(port); });
     bool passed = false;
-    CZelvaneDlg panel;
+    CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
         Soak soak(panel, *port);
         passed = soak.run(actions);

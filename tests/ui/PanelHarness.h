@@ -10,8 +10,9 @@
 #include <QTimer>
 #include <functional>
 
-// Runs the real panel window modally over a recording port; the steps run inside its modal
-// loop, one per event-loop turn, and the window is cancelled after the last if still open.
+// Runs the real panel window modally over a recording port, on levels of its own; the steps
+// run inside its modal loop, one per event-loop turn. If the window is still open after the
+// last, the harness ends it and says so in closedByHarness.
 class PanelHarness {
 public:
     explicit PanelHarness(bool portOpens = true)
@@ -27,18 +28,20 @@ public:
     int run(std::vector<std::function<void()>> steps)
     {
         m_steps = std::move(steps);
-        QTimer::singleShot(0, [this] { next(); });
+        QTimer::singleShot(0, &panel, [this] { next(); });
         result = panel.DoModal();
         return result;
     }
 
     IndicatorLabel *indicator(int id) const { return panel.indicator(id); }
-    QPushButton *button(int id) const { return panel.findChild<QPushButton *>(QString::number(id)); }
+    QPushButton *button(int id) const { return panel.button(id); }
 
     CallTrace trace;
     std::deque<std::uint8_t> reads;
-    CZelvaneDlg panel;
+    PinLevels levels;
+    CZelvaneDlg panel{levels};
     int result = -1;
+    bool closedByHarness = false;
 
 private:
     void next()
@@ -50,14 +53,16 @@ private:
                     break;
                 modal->close();
             }
-            if (panel.isVisible())
+            if (panel.isVisible()) {
+                closedByHarness = true;
                 panel.reject();
+            }
             return;
         }
         auto step = std::move(m_steps.front());
         m_steps.erase(m_steps.begin());
         step();
-        QTimer::singleShot(0, [this] { next(); });
+        QTimer::singleShot(0, &panel, [this] { next(); });
     }
 
     std::vector<std::function<void()>> m_steps;

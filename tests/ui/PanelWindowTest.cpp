@@ -1,15 +1,125 @@
+#include "CAboutDlg.h"
 #include "CZelvaneApp.h"
+#include "ControlIds.h"
 #include "IndicatorImages.h"
 #include "PanelHarness.h"
 #include "PinTable.h"
 
+#include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QtTest>
 
 namespace {
 
-const std::vector<int> kArmedIds{1037, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1051, 1053, 1054};
+const auto &kArmedIds = kClickableControlIds;
+
+// One control as the design draws it at 1.5 pixels per dialog unit. Pictures take their
+// image's size: the indicators here as they stand after the start pass.
+struct DesignedControl {
+    const char *kind; // button, text, picture, indicator, icon, frame
+    QRect rect;
+    const char *text;
+    bool tabStop;
+};
+
+const char *kindOf(QWidget *widget)
+{
+    if (qobject_cast<QPushButton *>(widget))
+        return "button";
+    if (qobject_cast<IndicatorLabel *>(widget))
+        return "indicator";
+    if (qobject_cast<QGroupBox *>(widget))
+        return "frame";
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->pixmap().isNull() ? "text" : label->pixmap().width() == 32 ? "icon" : "picture";
+    return "other";
+}
+
+QString textOf(QWidget *widget)
+{
+    if (auto *button = qobject_cast<QPushButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    return {};
+}
+
+// Every control of a window against the design's numbers: each designed control is there
+// exactly once, and nothing else is.
+void compareWithDesign(QDialog &window, const std::vector<DesignedControl> &design)
+{
+    QList<QWidget *> controls;
+    for (QObject *child : window.children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isWindow())
+            controls << widget;
+    QCOMPARE(controls.size(), qsizetype(design.size()));
+    for (const DesignedControl &expected : design) {
+        const QByteArray what = QByteArray(expected.kind) + " " + QTest::toString(expected.rect) +
+                                " " + expected.text;
+        QList<QWidget *> found;
+        for (QWidget *control : controls)
+            if (control->geometry() == expected.rect && qstrcmp(kindOf(control), expected.kind) == 0)
+                found << control;
+        QVERIFY2(found.size() == 1, what + " is not there once");
+        QWidget *control = found.first();
+        QVERIFY2(textOf(control) == QString::fromUtf8(expected.text), what + " reads " + textOf(control).toUtf8());
+        QVERIFY2(bool(control->focusPolicy() & Qt::TabFocus) == expected.tabStop, what);
+        QVERIFY2(control->isVisible(), what);
+        if (!textOf(control).isEmpty()) // one line of its rectangle
+            QVERIFY2(control->fontMetrics().horizontalAdvance(textOf(control)) <= control->width(), what);
+    }
+}
+
+const std::vector<DesignedControl> kPanelDesign{
+    {"button", {248, 263, 87, 20}, "读状态端口", true},
+    {"button", {248, 287, 87, 20}, "读控制端口", true},
+    {"button", {534, 371, 81, 24}, "退出程序", true},
+    {"text", {92, 23, 419, 15}, "测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！", false},
+    {"picture", {35, 47, 601, 110}, "", false},
+    {"indicator", {560, 170, 28, 28}, "", false}, // C0
+    {"indicator", {518, 170, 29, 28}, "", false}, // D0
+    {"indicator", {479, 170, 29, 28}, "", false},
+    {"indicator", {437, 170, 29, 28}, "", false},
+    {"indicator", {398, 170, 29, 28}, "", false},
+    {"indicator", {356, 170, 29, 28}, "", false},
+    {"indicator", {317, 170, 29, 28}, "", false},
+    {"indicator", {275, 170, 29, 28}, "", true}, // D6
+    {"indicator", {236, 170, 29, 28}, "", true}, // D7
+    {"indicator", {194, 170, 29, 28}, "", false}, // S6
+    {"indicator", {155, 170, 29, 28}, "", false},
+    {"indicator", {113, 170, 29, 28}, "", false},
+    {"indicator", {74, 170, 29, 28}, "", false},
+    {"indicator", {539, 215, 28, 28}, "", false}, // C1
+    {"indicator", {500, 215, 29, 28}, "", false}, // S3
+    {"indicator", {458, 215, 28, 28}, "", false}, // C2
+    {"indicator", {419, 215, 28, 28}, "", false}, // C3
+    {"indicator", {377, 215, 28, 28}, "", false}, // G0
+    {"indicator", {338, 215, 28, 28}, "", false},
+    {"indicator", {296, 215, 28, 28}, "", false},
+    {"indicator", {257, 215, 28, 28}, "", false},
+    {"indicator", {215, 215, 28, 28}, "", false},
+    {"indicator", {176, 215, 28, 28}, "", false},
+    {"indicator", {134, 215, 28, 28}, "", false},
+    {"indicator", {95, 215, 28, 28}, "", false}, // G7
+    {"frame", {62, 155, 560, 96}, "", false},
+    {"text", {84, 288, 122, 15}, "输入控制端口:C0~C3！", false},
+    {"text", {83, 312, 383, 15}, "输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！", false},
+    {"text", {84, 270, 132, 15}, "输入状态端口:S3~S6！", false},
+    {"text", {83, 333, 390, 15}, "输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！", false},
+    {"text", {83, 354, 390, 15}, "地端口:G0~G7！低电平！", false},
+    {"button", {533, 339, 81, 24}, "关于", true},
+};
+
+const std::vector<DesignedControl> kAboutDesign{
+    {"icon", {17, 26, 32, 32}, "", false},
+    {"text", {107, 12, 104, 12}, "Zelvane 1.0 版", false},
+    {"text", {101, 65, 116, 12}, "2026年12月发布", false},
+    {"button", {281, 33, 57, 21}, "确定", true},
+    {"text", {92, 29, 140, 12}, "", false},
+    {"text", {83, 47, 164, 12}, "", false},
+};
 
 } // namespace
 
@@ -20,11 +130,11 @@ private slots:
     void eachArmedIndicatorWritesItsRegister();
     void inputAndGroundIndicatorsTakeNoClicksAndDoubleClicksToggleOnce();
     void readButtonsShowWhatThePortHolds();
-    void layoutAtTheDesignScale();
+    void everyControlOfBothWindowsAsDesigned();
     void indicatorsStandUnderTheirPads();
-    void indicatorsKeepTheirCornerAndNoImageIsLoadedTwice();
+    void indicatorsKeepTheirCornerAndNoImageIsDecodedTwice();
     void keyboardTabOrderAndButtons();
-    void enterOnD6EndsTheWindow();
+    void onlyAButtonThatEnterClicksLooksDefault();
     void everyWayOutClosesTheDriverOnce_data();
     void everyWayOutClosesTheDriverOnce();
     void initFailIsShownOnceBeforeTheWindowWhichStillWorks();
@@ -96,14 +206,14 @@ void PanelWindowTest::readButtonsShowWhatThePortHolds()
     PanelHarness h;
     h.reads = {0x00, 0xE4, 0xE0}; // status; control before and after its release (C2 held low)
     h.run({[&] {
-        QTest::mouseClick(h.button(1008), Qt::LeftButton);
+        QTest::mouseClick(h.button(IDC_READ_STATUS), Qt::LeftButton);
         QCOMPARE(h.trace, CallTrace{"read 0x379 0x00"});
         for (int id : {1047, 1049, 1050, 1052})
             QCOMPARE(h.indicator(id)->image(), IDB_IN_LOW);
         QCOMPARE(h.indicator(1048)->image(), IDB_HIGH);
 
         h.trace.clear();
-        QTest::mouseClick(h.button(1011), Qt::LeftButton);
+        QTest::mouseClick(h.button(IDC_READ_CONTROL), Qt::LeftButton);
         QCOMPARE(h.trace, (CallTrace{"read 0x37A 0xE4", "write 0x37A 0xE4", "read 0x37A 0xE0"}));
         QCOMPARE(h.indicator(1053)->image(), IDB_OUT_LOW);
         for (int id : {1037, 1051, 1054})
@@ -111,33 +221,28 @@ void PanelWindowTest::readButtonsShowWhatThePortHolds()
     }});
 }
 
-void PanelWindowTest::layoutAtTheDesignScale()
+void PanelWindowTest::everyControlOfBothWindowsAsDesigned()
 {
     PanelHarness h;
     h.run({[&] {
-        QCOMPARE(h.panel.size(), QSize(720, 449));
-        QCOMPARE(h.panel.windowTitle(), QStringLiteral("Zelvane"));
-        QCOMPARE(h.button(1008)->geometry(), QRect(248, 263, 87, 20));
-        QCOMPARE(h.button(1008)->text(), QStringLiteral("读状态端口"));
-        QCOMPARE(h.button(2)->geometry(), QRect(534, 371, 81, 24));
-        QCOMPARE(h.button(2)->text(), QStringLiteral("退出程序"));
-        QCOMPARE(h.button(1012)->geometry(), QRect(533, 339, 81, 24));
-        QCOMPARE(h.indicator(1037)->geometry(), QRect(560, 170, 28, 28));
-        QCOMPARE(h.indicator(1062)->geometry(), QRect(95, 215, 28, 28));
-        const auto labels = h.panel.findChildren<QLabel *>();
-        const auto connector = std::find_if(labels.begin(), labels.end(), [](QLabel *l) {
-            return l->pixmap().size() == QSize(601, 110);
-        });
-        QVERIFY(connector != labels.end());
-        QCOMPARE((*connector)->geometry(), QRect(35, 47, 601, 110));
-        // Every text fits on one line of its rectangle.
-        for (QLabel *label : labels) {
-            if (label->text().isEmpty())
-                continue;
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                     qPrintable(label->text()));
-        }
-    }});
+               QCOMPARE(h.panel.size(), QSize(720, 449));
+               QCOMPARE(h.panel.windowTitle(), QStringLiteral("Zelvane"));
+               compareWithDesign(h.panel, kPanelDesign);
+               // Centred in the work area (offscreen, the frame is the client area).
+               const QRect work = h.panel.screen()->availableGeometry();
+               QVERIFY((h.panel.frameGeometry().center() - work.center()).manhattanLength() <= 1);
+               const QList<QSize> iconSizes = IndicatorImages::applicationIcon().availableSizes();
+               QCOMPARE(iconSizes, (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+               QTimer::singleShot(0, [&] {
+                   auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+                   QVERIFY(about);
+                   QCOMPARE(about->size(), QSize(353, 86));
+                   QCOMPARE(about->windowTitle(), QStringLiteral("关于  Zelvane"));
+                   compareWithDesign(*about, kAboutDesign);
+                   about->accept();
+               });
+               QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
+           }});
 }
 
 void PanelWindowTest::indicatorsStandUnderTheirPads()
@@ -160,7 +265,7 @@ void PanelWindowTest::indicatorsStandUnderTheirPads()
     }});
 }
 
-void PanelWindowTest::indicatorsKeepTheirCornerAndNoImageIsLoadedTwice()
+void PanelWindowTest::indicatorsKeepTheirCornerAndNoImageIsDecodedTwice()
 {
     PanelHarness h;
     h.reads = {0x80};
@@ -171,13 +276,17 @@ void PanelWindowTest::indicatorsKeepTheirCornerAndNoImageIsLoadedTwice()
         QCOMPARE(h.indicator(1037)->pos(), corner);
         QCOMPARE(h.indicator(1037)->width(), 29); // green is one pixel wider than yellow
 
-        QTest::mouseClick(h.button(1008), Qt::LeftButton);
+        QTest::mouseClick(h.button(IDC_READ_STATUS), Qt::LeftButton);
         QCOMPARE(h.indicator(1047)->width(), 28);
-        const int loaded = IndicatorImages::loadedCount();
+        const int decoded = IndicatorImages::decodeCount();
+        QVERIFY(decoded <= 5);
         for (int i = 0; i < 500; ++i)
             QTest::mouseClick(h.indicator(kArmedIds[i % kArmedIds.size()]), Qt::LeftButton);
-        QCOMPARE(IndicatorImages::loadedCount(), loaded);
-        QVERIFY(loaded <= 5);
+        QCOMPARE(IndicatorImages::decodeCount(), decoded);
+        for (const ConnectorPin &pin : kConnectorPins) { // every indicator shares the one copy
+            const IndicatorLabel *label = h.indicator(pin.controlId);
+            QCOMPARE(label->pixmap().cacheKey(), IndicatorImages::pixmap(label->image()).cacheKey());
+        }
     }});
 }
 
@@ -187,22 +296,22 @@ void PanelWindowTest::keyboardTabOrderAndButtons()
     h.run({[&] {
         h.panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&h.panel));
-        QCOMPARE(QApplication::focusWidget(), h.button(1008));
-        const std::vector<QWidget *> order{h.button(1011), h.button(2), h.indicator(1045),
-                                           h.indicator(1046), h.button(1012), h.button(1008)};
+        QCOMPARE(QApplication::focusWidget(), h.button(IDC_READ_STATUS));
+        const std::vector<QWidget *> order{h.button(IDC_READ_CONTROL), h.button(IDCANCEL), h.indicator(1045),
+                                           h.indicator(1046), h.button(IDC_ABOUT_BUTTON), h.button(IDC_READ_STATUS)};
         for (QWidget *expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), h.button(1012));
+        QCOMPARE(QApplication::focusWidget(), h.button(IDC_ABOUT_BUTTON));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // D7 ignores Space
         QCOMPARE(h.trace, CallTrace{});
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), h.button(1008));
+        QCOMPARE(QApplication::focusWidget(), h.button(IDC_READ_STATUS));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(h.trace.size(), size_t(1)); // Enter clicks the focused read-status button
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -212,23 +321,49 @@ void PanelWindowTest::keyboardTabOrderAndButtons()
     }});
 }
 
-void PanelWindowTest::enterOnD6EndsTheWindow()
+void PanelWindowTest::onlyAButtonThatEnterClicksLooksDefault()
 {
     PanelHarness h;
+    auto defaults = [&] {
+        QList<int> ids;
+        for (int id : {IDC_READ_STATUS, IDC_READ_CONTROL, IDCANCEL, IDC_ABOUT_BUTTON})
+            if (h.button(id)->isDefault())
+                ids << id;
+        return ids;
+    };
     h.run({[&] {
-        h.panel.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&h.panel));
-        h.indicator(1045)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    }});
-    QCOMPARE(h.result, int(QDialog::Accepted));
-    QCOMPARE(h.trace, CallTrace{"close"}); // no port access, driver closed
+               h.panel.activateWindow();
+               QVERIFY(QTest::qWaitForWindowActive(&h.panel));
+               QCOMPARE(defaults(), QList<int>{IDC_READ_STATUS});
+               h.button(IDCANCEL)->setFocus(Qt::TabFocusReason);
+               QCOMPARE(defaults(), QList<int>{IDCANCEL});
+               h.indicator(1045)->setFocus(Qt::TabFocusReason);
+               QCOMPARE(defaults(), QList<int>{}); // Enter on D6 ends the window
+               h.button(IDC_READ_CONTROL)->setFocus(Qt::TabFocusReason);
+               QCOMPARE(defaults(), QList<int>{IDC_READ_CONTROL});
+               QTimer::singleShot(0, [&] {
+                   QVERIFY(qobject_cast<CAboutDlg *>(QApplication::activeModalWidget()));
+                   QTRY_COMPARE(defaults(), QList<int>{}); // the panel is inactive
+                   QApplication::activeModalWidget()->close();
+               });
+               QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
+           },
+           [&] {
+               h.panel.activateWindow();
+               QVERIFY(QTest::qWaitForWindowActive(&h.panel));
+               h.indicator(1046)->setFocus(Qt::TabFocusReason);
+               QCOMPARE(defaults(), QList<int>{});
+               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+           }});
+    QVERIFY(!h.closedByHarness);
+    QCOMPARE(h.result, int(QDialog::Accepted)); // Enter on D7 ended it as OK
+    QCOMPARE(h.trace, CallTrace{"close"});      // with no port access
 }
 
 void PanelWindowTest::everyWayOutClosesTheDriverOnce_data()
 {
     QTest::addColumn<QString>("way");
-    for (const char *way : {"exit button", "escape", "close button", "window menu close"})
+    for (const char *way : {"exit button", "escape", "close button", "window menu close", "end run"})
         QTest::newRow(way) << QString::fromLatin1(way);
 }
 
@@ -239,14 +374,17 @@ void PanelWindowTest::everyWayOutClosesTheDriverOnce()
         PanelHarness h;
         h.run({[&] {
             if (way == "exit button")
-                QTest::mouseClick(h.button(2), Qt::LeftButton);
+                QTest::mouseClick(h.button(IDCANCEL), Qt::LeftButton);
             else if (way == "escape")
                 QTest::keyClick(&h.panel, Qt::Key_Escape);
             else if (way == "close button")
                 h.panel.close();
-            else
+            else if (way == "window menu close")
                 h.panel.windowMenu()->actions().first()->trigger();
+            else
+                h.panel.EndRun(); // what a signal or a destroyed window does
         }});
+        QVERIFY2(!h.closedByHarness, "the action itself ended the run");
         QCOMPARE(h.result, int(QDialog::Rejected));
         QCOMPARE(h.trace, CallTrace{"close"});
         QVERIFY(OpenPortDescription().empty());
@@ -266,6 +404,7 @@ void PanelWindowTest::initFailIsShownOnceBeforeTheWindowWhichStillWorks()
                QCOMPARE(box->icon(), QMessageBox::NoIcon);
                QCOMPARE(box->windowTitle(), QStringLiteral("panel_window_tests"));
                QCOMPARE(box->buttons().size(), 1);
+               QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
                box->button(QMessageBox::Ok)->click();
            },
            [&] {
@@ -273,7 +412,7 @@ void PanelWindowTest::initFailIsShownOnceBeforeTheWindowWhichStillWorks()
                QCOMPARE(QApplication::activeModalWidget(), &h.panel);
                QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
                QCOMPARE(h.indicator(1042)->image(), IDB_OUT_LOW);
-               QTest::mouseClick(h.button(1008), Qt::LeftButton);
+               QTest::mouseClick(h.button(IDC_READ_STATUS), Qt::LeftButton);
                QCOMPARE(h.indicator(1048)->image(), IDB_IN_LOW); // no port: the bus reads 0xFF
            }});
     QCOMPARE(boxes, 1);
