@@ -7,8 +7,8 @@ set(CPACK_PACKAGE_CONTACT "Zelvane developers <zelvane@localhost>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The design font, which no library dependency brings in.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming")
+# The design font and Qt's own Chinese texts, which no library dependency brings in.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION "Zelvane shows the 25-pin connector of the first parallel port with an \
 indicator under each pin: click a data or control pin to switch it, read the status and control \
 pins back. It reaches the port through ppdev (/dev/parport0, lp group) or, with CAP_SYS_RAWIO, by \

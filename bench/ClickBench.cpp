@@ -10,7 +10,11 @@ namespace {
 
 class CountingSink final : public IndicatorSink {
 public:
-    void ShowIndicatorImage(ControlId id, ImageId image) override { m_last = id + image; ++m_calls; }
+    void ShowIndicatorImage(ControlId id, ImageId image) override
+    {
+        m_last = id + image;
+        ++m_calls;
+    }
     void EnableIndicatorClicks(ControlId id) override { m_last = id; }
     long calls() const { return m_calls; }
 
@@ -32,14 +36,14 @@ int main()
     InitTogglePass(levels, sink);
     const auto &kIds = kClickableControlIds;
 
-    const double perClick = nanosecondsPerCall(kClicks, [&](long i) {
-        ClickOutputPin(levels, sink, kIds[i % 12]);
-    });
+    const double perClick =
+        nanosecondsPerCall(kClicks, [&](long i) { ClickOutputPin(levels, sink, kIds[i % 12]); });
     const double perRead = nanosecondsPerCall(kClicks / 10, [&](long) { ReadControlPort(sink); });
     ShutdownWinIo();
 
     std::printf("simulated port, recording sink, best of 5 rounds\n");
-    std::printf("ClickOutputPin   %6.2f ns/click (%ld clicks a round, all twelve outputs)\n", perClick, kClicks);
+    std::printf("ClickOutputPin   %6.2f ns/click (%ld clicks a round, all twelve outputs)\n",
+                perClick, kClicks);
     std::printf("ReadControlPort  %6.2f ns/read\n", perRead);
     return sink.calls() > 0 ? 0 : 1;
 }

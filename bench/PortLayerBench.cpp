@@ -17,9 +17,8 @@ int main()
     PortBackend *aloneBackend = &alone;
     keep(aloneBackend);
 
-    const double setLayer = nanosecondsPerCall(kCalls, [](long i) {
-        SetPortVal(0x378, static_cast<std::uint32_t>(i & 0xFF), 1);
-    });
+    const double setLayer = nanosecondsPerCall(
+        kCalls, [](long i) { SetPortVal(0x378, static_cast<std::uint32_t>(i & 0xFF), 1); });
     const double setAlone = nanosecondsPerCall(kCalls, [&](long i) {
         aloneBackend->writeRegister(PortRegister::Data, static_cast<std::uint8_t>(i));
     });

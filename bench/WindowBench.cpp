@@ -95,9 +95,10 @@ void measureClicks(int argc, char **argv)
         }
         const double us = clock.nsecsElapsed() / 1e3 / kClicks;
         const long after = residentKiB();
-        std::printf("%d clicks on the indicators (simulated port, offscreen, repaint each): "
-                    "%.1f us/click; resident memory %ld KiB -> %ld KiB (%+ld KiB); images loaded: %d\n",
-                    kClicks, us, before, after, after - before, IndicatorImages::decodeCount());
+        std::printf(
+            "%d clicks on the indicators (simulated port, offscreen, repaint each): "
+            "%.1f us/click; resident memory %ld KiB -> %ld KiB (%+ld KiB); images loaded: %d\n",
+            kClicks, us, before, after, after - before, IndicatorImages::decodeCount());
         panel.reject();
     });
     panel.DoModal();
@@ -119,10 +120,11 @@ int main(int argc, char *argv[])
         bareMs.push_back(millisecondsToShown(self, QStringLiteral("bare")));
     }
     const double panel = median(panelMs), bare = median(bareMs);
-    std::printf("process start to window shown (%s, median of %d runs): panel %.1f ms, bare Qt dialog "
-                "%.1f ms, ratio %.2f\n",
-                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "display" : qgetenv("QT_QPA_PLATFORM").constData(),
-                kRuns, panel, bare, panel / bare);
+    std::printf(
+        "process start to window shown (%s, median of %d runs): panel %.1f ms, bare Qt dialog "
+        "%.1f ms, ratio %.2f\n",
+        qgetenv("QT_QPA_PLATFORM").isEmpty() ? "display" : qgetenv("QT_QPA_PLATFORM").constData(),
+        kRuns, panel, bare, panel / bare);
     measureClicks(argc, argv);
     return 0;
 }

@@ -58,14 +58,14 @@ constexpr ConnectorPin pin(std::uint8_t number, std::string_view label, PinGroup
                            ImageId start)
 {
     const bool output = group == PinGroup::Data || group == PinGroup::Control;
-    return {number, label, group, reg, bit,   inverted, id, output, highImage(group),
-            lowImage(group), start};
+    return {number,           label,           group, reg, bit, inverted, id, output,
+            highImage(group), lowImage(group), start};
 }
 
 constexpr ConnectorPin ground(std::uint8_t number, std::string_view label, ControlId id)
 {
-    return {number, label, PinGroup::Ground, std::nullopt, 0, false, id, false, std::nullopt,
-            IDB_IN_LOW, IDB_IN_LOW};
+    return {number, label, PinGroup::Ground, std::nullopt, 0,         false,
+            id,     false, std::nullopt,     IDB_IN_LOW,   IDB_IN_LOW};
 }
 
 } // namespace pin_table_detail
@@ -129,7 +129,8 @@ constexpr const ConnectorPin *findPinByLabel(std::string_view label)
 }
 
 template <std::size_t N>
-constexpr std::array<const ConnectorPin *, N> pinsByLabel(const std::array<std::string_view, N> &labels)
+constexpr std::array<const ConnectorPin *, N>
+pinsByLabel(const std::array<std::string_view, N> &labels)
 {
     std::array<const ConnectorPin *, N> pins{};
     for (std::size_t i = 0; i < N; ++i)

@@ -26,7 +26,8 @@ constexpr std::uint8_t EncodeControlByte(const std::array<std::uint8_t, 4> &leve
 // Flag bit 0 = S3 ... bit 4 = S7.
 constexpr std::uint8_t DecodeStatus(std::uint8_t value)
 {
-    return static_cast<std::uint8_t>(((value >> 3) & 0x1F) ^ (invertedMask(PortRegister::Status) >> 3));
+    return static_cast<std::uint8_t>(((value >> 3) & 0x1F) ^
+                                     (invertedMask(PortRegister::Status) >> 3));
 }
 
 // Flag bit n = level of Cn.

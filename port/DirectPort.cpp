@@ -15,6 +15,12 @@ bool DirectPort::writeRegister(PortRegister reg, std::uint8_t value)
     return true;
 }
 #else
-bool DirectPort::readRegister(PortRegister, std::uint8_t &) { return false; }
-bool DirectPort::writeRegister(PortRegister, std::uint8_t) { return false; }
+bool DirectPort::readRegister(PortRegister, std::uint8_t &)
+{
+    return false;
+}
+bool DirectPort::writeRegister(PortRegister, std::uint8_t)
+{
+    return false;
+}
 #endif

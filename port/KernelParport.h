@@ -11,7 +11,8 @@ struct KernelPortBase {
     std::optional<unsigned> base; // its I/O base, when the kernel gives one in 0..0xFFFF
 };
 
-KernelPortBase ParportBaseAddress(unsigned portNumber, const std::string &procRoot = kParportProcRoot);
+KernelPortBase ParportBaseAddress(unsigned portNumber,
+                                  const std::string &procRoot = kParportProcRoot);
 
 // The device that holds the port now, "none" when it is free; nullopt when the kernel does
 // not say (no such port any more, or no procfs).

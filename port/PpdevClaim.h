@@ -24,4 +24,5 @@ struct PpdevClaimTarget {
     std::string procRoot = kParportProcRoot;
 };
 
-ClaimOutcome ClaimPpdevPort(PpdevClaimTarget target, std::chrono::steady_clock::time_point deadline);
+ClaimOutcome ClaimPpdevPort(PpdevClaimTarget target,
+                            std::chrono::steady_clock::time_point deadline);

@@ -29,7 +29,8 @@ std::string lockRootOut()
 {
     constexpr unsigned long kBits = SECBIT_NOROOT | SECBIT_NOROOT_LOCKED | SECBIT_NO_SETUID_FIXUP |
                                     SECBIT_NO_SETUID_FIXUP_LOCKED | SECBIT_KEEP_CAPS_LOCKED |
-                                    SECBIT_NO_CAP_AMBIENT_RAISE | SECBIT_NO_CAP_AMBIENT_RAISE_LOCKED;
+                                    SECBIT_NO_CAP_AMBIENT_RAISE |
+                                    SECBIT_NO_CAP_AMBIENT_RAISE_LOCKED;
     if (prctl(PR_SET_SECUREBITS, kBits, 0, 0, 0) != 0)
         return failed("securebits");
     for (unsigned long capability = 0; capability < 64; ++capability) {

@@ -7,7 +7,9 @@
 
 namespace {
 
-void ignoreWake(int) {}
+void ignoreWake(int)
+{
+}
 
 } // namespace
 

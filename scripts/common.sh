@@ -9,14 +9,14 @@ ZELVANE_PACKAGES=(
     g++ cmake ninja-build pkgconf
     libcap-dev libgtest-dev
     qt6-base-dev libgl-dev libxcb1-dev
-    fonts-arphic-uming
+    fonts-arphic-uming qt6-translations-l10n
     xvfb xauth
 )
 
 # Only the tests need these: an emulated PC with a parallel port, booted with Debian's kernel.
-ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file)
+ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file clang-format)
 # The real program driven on a virtual display, and the Debian package built and checked.
-ZELVANE_TEST_PACKAGES+=(xdotool imagemagick dpkg-dev desktop-file-utils appstream)
+ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -102,9 +102,8 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     // Linux window managers keep their window menu to themselves, so the window has its own,
     // on the right mouse button, with the entries Qt can carry out.
     m_windowMenu = new QMenu(this);
-    QAction *close = m_windowMenu->addAction(QStringLiteral("关闭(&C)"),
-                                             QKeySequence(QStringLiteral("Alt+F4")), this,
-                                             &QWidget::close);
+    QAction *close = m_windowMenu->addAction(
+        QStringLiteral("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")), this, &QWidget::close);
     addAction(close); // so that Alt+F4 works with no window manager to carry it out
     const QString about = QString::fromUtf8(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
@@ -125,7 +124,8 @@ void CZelvaneDlg::OpenPortDriver()
         reasons += QStringLiteral("\n  ") + QString::fromStdString(reason);
     qCWarning(lcPort).noquote() << reasons;
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok,
+                    this);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
     box.exec();
 }

@@ -91,8 +91,8 @@ QList<BuiltControl> BuildDialogFromTemplate(QDialog &dialog, const DialogTemplat
 
 void InstallDialogFont()
 {
-    QFont::insertSubstitutions(QStringLiteral("宋体"),
-                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW")});
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN"),
+                                                        QStringLiteral("AR PL UMing TW")});
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(kDialogFontPixels);
     QApplication::setFont(font);

@@ -7,7 +7,15 @@
 #include <span>
 
 // Indicator: a picture that shows a pin's level and can report clicks; Picture: a plain one.
-enum class ControlKind { PushButton, DefaultPushButton, StaticText, Picture, Indicator, Icon, GroupBox };
+enum class ControlKind {
+    PushButton,
+    DefaultPushButton,
+    StaticText,
+    Picture,
+    Indicator,
+    Icon,
+    GroupBox
+};
 
 // One control of a dialog template, in template (and so tab) order.
 struct ControlTemplate {

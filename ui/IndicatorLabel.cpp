@@ -28,7 +28,8 @@ void IndicatorLabel::mousePressEvent(QMouseEvent *event)
 
 void IndicatorLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
     m_pressed = false;
     if (!m_armed)
         return QLabel::mouseReleaseEvent(event);

@@ -46,10 +46,12 @@ constexpr Pad kTopRow[] = {
     {"S4", 13, 47, Group::Status},
 };
 constexpr Pad kBottomRow[] = {
-    {"C1", 14, 502, Group::Control}, {"S3", 15, 461, Group::Status},  {"C2", 16, 423, Group::Control},
-    {"C3", 17, 382, Group::Control}, {"G0", 18, 345, Group::Ground},  {"G1", 19, 307, Group::Ground},
-    {"G2", 20, 267, Group::Ground},  {"G3", 21, 227, Group::Ground},  {"G4", 22, 188, Group::Ground},
-    {"G5", 23, 148, Group::Ground},  {"G6", 24, 107, Group::Ground},  {"G7", 25, 67, Group::Ground},
+    {"C1", 14, 502, Group::Control}, {"S3", 15, 461, Group::Status},
+    {"C2", 16, 423, Group::Control}, {"C3", 17, 382, Group::Control},
+    {"G0", 18, 345, Group::Ground},  {"G1", 19, 307, Group::Ground},
+    {"G2", 20, 267, Group::Ground},  {"G3", 21, 227, Group::Ground},
+    {"G4", 22, 188, Group::Ground},  {"G5", 23, 148, Group::Ground},
+    {"G6", 24, 107, Group::Ground},  {"G7", 25, 67, Group::Ground},
 };
 
 QColor padColour(Group group)
@@ -85,7 +87,8 @@ void drawPad(QPainter &p, const Pad &pad, int top, int numberTop)
     QFont number("DejaVu Sans");
     number.setPixelSize(9);
     p.setFont(number);
-    p.drawText(QRectF(pad.left - 4, numberTop, 30, 11), Qt::AlignCenter, QString::number(pad.number));
+    p.drawText(QRectF(pad.left - 4, numberTop, 30, 11), Qt::AlignCenter,
+               QString::number(pad.number));
 }
 
 QImage connector()

@@ -1,5 +1,5 @@
-#include "CallTrace.h"
 #include "PinPanel.h"
+#include "CallTrace.h"
 #include "RegisterEncoding.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
@@ -14,8 +14,11 @@ TEST(RegisterEncoding, ControlByteWorkedValues)
         std::array<std::uint8_t, 4> levels; // C0..C3
         std::uint8_t byte;
     };
-    for (const Case c : {Case{{1, 1, 1, 1}, 0x04}, {{0, 0, 0, 0}, 0x0B}, {{0, 1, 1, 1}, 0x05},
-                         {{1, 1, 0, 1}, 0x00}, {{1, 1, 1, 0}, 0x0C}})
+    for (const Case c : {Case{{1, 1, 1, 1}, 0x04},
+                         {{0, 0, 0, 0}, 0x0B},
+                         {{0, 1, 1, 1}, 0x05},
+                         {{1, 1, 0, 1}, 0x00},
+                         {{1, 1, 1, 0}, 0x0C}})
         EXPECT_EQ(EncodeControlByte(c.levels), c.byte)
             << int(c.levels[3]) << int(c.levels[2]) << int(c.levels[1]) << int(c.levels[0]);
     EXPECT_EQ(EncodeDataByte({1, 1, 1, 0, 1, 1, 1, 1}), 0xF7);
@@ -32,7 +35,8 @@ TEST(RegisterEncoding, Decodings)
     EXPECT_EQ(DecodeControlRead(0xF0), 0x0B) << "C2 held low";
     for (unsigned c = 0; c < 16; ++c) {
         const std::array<std::uint8_t, 4> levels{std::uint8_t(c & 1), std::uint8_t(c >> 1 & 1),
-                                                 std::uint8_t(c >> 2 & 1), std::uint8_t(c >> 3 & 1)};
+                                                 std::uint8_t(c >> 2 & 1),
+                                                 std::uint8_t(c >> 3 & 1)};
         EXPECT_EQ(DecodeControlRead(EncodeControlByte(levels)), c) << "round trip " << c;
     }
 }
@@ -41,7 +45,8 @@ class PinPanelTest : public ::testing::Test {
 protected:
     void open(std::deque<std::uint8_t> reads = {})
     {
-        SetPortBackendOpener([this, reads] { return std::make_unique<RecordingPort>(trace, reads); });
+        SetPortBackendOpener(
+            [this, reads] { return std::make_unique<RecordingPort>(trace, reads); });
         ASSERT_TRUE(InitializeWinIo());
     }
     void startPassAndClear()
@@ -66,9 +71,11 @@ TEST_F(PinPanelTest, StartPassArmsAndRaisesTheTwelveOutputsWithoutTouchingThePor
     InitTogglePass(levels, sink);
     CallTrace expected;
     for (unsigned id = 1039; id <= 1046; ++id)
-        expected.insert(expected.end(), {"arm " + std::to_string(id), "show " + std::to_string(id) + " HIGH"});
+        expected.insert(expected.end(),
+                        {"arm " + std::to_string(id), "show " + std::to_string(id) + " HIGH"});
     for (unsigned id : {1037, 1051, 1053, 1054})
-        expected.insert(expected.end(), {"arm " + std::to_string(id), "show " + std::to_string(id) + " CTRL_HIGH"});
+        expected.insert(expected.end(),
+                        {"arm " + std::to_string(id), "show " + std::to_string(id) + " CTRL_HIGH"});
     EXPECT_EQ(trace, expected);
     EXPECT_EQ(levels.dataByte, 0xFF);
     EXPECT_EQ(levels.controlByte, 0x04);
@@ -107,10 +114,13 @@ TEST_F(PinPanelTest, StatusReadShowsFiveIndicatorsInOrder)
     trace.clear();
     ReadStatusPort(sink);
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "show 1048 IN_LOW"), 1);
-    EXPECT_EQ(std::count_if(trace.begin(), trace.end(), [](auto &s) { return s.ends_with("IN_LOW"); }), 5);
+    EXPECT_EQ(
+        std::count_if(trace.begin(), trace.end(), [](auto &s) { return s.ends_with("IN_LOW"); }),
+        5);
     trace.clear();
     ReadStatusPort(sink);
-    EXPECT_EQ(std::count_if(trace.begin(), trace.end(), [](auto &s) { return s.ends_with(" HIGH"); }), 5);
+    EXPECT_EQ(
+        std::count_if(trace.begin(), trace.end(), [](auto &s) { return s.ends_with(" HIGH"); }), 5);
 }
 
 TEST_F(PinPanelTest, ControlReadReleasesThenReadsAgainAndLeavesTheLevelsAlone)
@@ -135,7 +145,8 @@ TEST_F(PinPanelTest, IdentifiersOfNoOutputPinLeaveNoTrace)
     open();
     startPassAndClear();
     const PinLevels before = levels;
-    for (unsigned id : {1047u, 1052u, 1055u, 1062u, 1038u, 1008u, 1011u, 1012u, 0u, 2u, 65535u, 0x10000u + 1042u})
+    for (unsigned id :
+         {1047u, 1052u, 1055u, 1062u, 1038u, 1008u, 1011u, 1012u, 0u, 2u, 65535u, 0x10000u + 1042u})
         ClickOutputPin(levels, sink, id);
     EXPECT_TRUE(trace.empty());
     EXPECT_EQ(levels.data, before.data);

@@ -1,8 +1,8 @@
+#include "PortOpening.h"
 #include "DirectPortGrant.h"
 #include "KernelParport.h"
 #include "MessageText.h"
 #include "PortChoice.h"
-#include "PortOpening.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 fs::path scratchFile(const std::string &name, const std::string &content)
 {
-    const fs::path path = fs::temp_directory_path() / ("zelvane-test-" + std::to_string(getpid()) + "-" + name);
+    const fs::path path =
+        fs::temp_directory_path() / ("zelvane-test-" + std::to_string(getpid()) + "-" + name);
     std::ofstream(path) << content;
     return path;
 }
@@ -44,9 +45,12 @@ TEST(KernelParport, AcceptsOnlyAnIoPortBaseAndReadsTheHolder)
         bool reported;
         std::optional<unsigned> base;
     };
-    for (const Case c : {Case{"888\t0\n", true, 888u}, {"53248\t53240\n", true, 53248u},
-                         {"65535\n", true, 0xFFFFu}, {"65536\n", true, std::nullopt},
-                         {"4294968184\t0\n", true, std::nullopt}, {"-1\n", true, std::nullopt},
+    for (const Case c : {Case{"888\t0\n", true, 888u},
+                         {"53248\t53240\n", true, 53248u},
+                         {"65535\n", true, 0xFFFFu},
+                         {"65536\n", true, std::nullopt},
+                         {"4294968184\t0\n", true, std::nullopt},
+                         {"-1\n", true, std::nullopt},
                          {"n/a\n", true, std::nullopt}}) {
         fs::create_directories(root / "parport0/devices");
         std::ofstream(root / "parport0/base-addr") << c.content;
@@ -98,7 +102,7 @@ TEST(PortOpening, PpdevRefusalsSayWhy)
     const fs::path fifo = fs::temp_directory_path() / ("zelvane-fifo-" + std::to_string(getpid()));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string &path : {scratchFile("notaport", "").string(), fifo.string(),
-                                   std::string("/dev/null"), std::string("/tmp")}) {
+                                    std::string("/dev/null"), std::string("/tmp")}) {
         auto wrong = OpenPortBackend({"ppdev", path});
         EXPECT_FALSE(wrong.backend);
         EXPECT_EQ(wrong.refusals,
@@ -130,10 +134,11 @@ TEST(DirectPortGrant, IsNotAskedForOtherChoicesAndPrivilegeIsDroppedAnyway)
     unsetenv("ZELVANE_PORT");
 
     // Root (as CI runs this) must not keep any way back to a capability either.
-    std::map<std::string, std::string> expected{
-        {"CapInh:", "0000000000000000"}, {"CapPrm:", "0000000000000000"},
-        {"CapEff:", "0000000000000000"}, {"CapAmb:", "0000000000000000"},
-        {"NoNewPrivs:", "1"}};
+    std::map<std::string, std::string> expected{{"CapInh:", "0000000000000000"},
+                                                {"CapPrm:", "0000000000000000"},
+                                                {"CapEff:", "0000000000000000"},
+                                                {"CapAmb:", "0000000000000000"},
+                                                {"NoNewPrivs:", "1"}};
     if (geteuid() == 0)
         expected["CapBnd:"] = "0000000000000000";
     std::ifstream status("/proc/self/status");

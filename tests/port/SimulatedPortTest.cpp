@@ -19,8 +19,12 @@ TEST(SimulatedPort, LoopbackCarriesD0ToD4OntoS3ToS7WithBusyInverted)
         std::uint8_t status;
     };
     // Status bits 0-2 are unused and read high; bit 7 reads the inverse of pin S7.
-    for (const Case c : {Case{0x00, 0x87}, {0x1F, 0x7F}, {0x10, 0x07}, {0x01, 0x8F},
-                         {0xE0, 0x87}, {0x0A, 0x87 | 0x50}}) {
+    for (const Case c : {Case{0x00, 0x87},
+                         {0x1F, 0x7F},
+                         {0x10, 0x07},
+                         {0x01, 0x8F},
+                         {0xE0, 0x87},
+                         {0x0A, 0x87 | 0x50}}) {
         port.writeRegister(PortRegister::Data, c.data);
         EXPECT_EQ(read(port, PortRegister::Status), c.status) << "data " << int(c.data);
         EXPECT_EQ(read(port, PortRegister::Data), c.data);

@@ -1,6 +1,6 @@
+#include "WinIo.h"
 #include "CallTrace.h"
 #include "SimulatedPort.h"
-#include "WinIo.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,9 @@ class WinIoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetPortBackendOpener([this] { return std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{}, 0x5A); });
+        SetPortBackendOpener([this] {
+            return std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{}, 0x5A);
+        });
     }
     void TearDown() override
     {
@@ -29,8 +31,13 @@ TEST_F(WinIoTest, AcceptsOnlyThePortsRegistersOneByteAtATime)
         unsigned address;
         unsigned size;
     };
-    for (const Rejected r : {Rejected{0x377, 1}, {0x37B, 1}, {0x278, 1}, {0x10378, 1},
-                             {0x378, 0}, {0x378, 2}, {0x379, 4}}) {
+    for (const Rejected r : {Rejected{0x377, 1},
+                             {0x37B, 1},
+                             {0x278, 1},
+                             {0x10378, 1},
+                             {0x378, 0},
+                             {0x378, 2},
+                             {0x379, 4}}) {
         SCOPED_TRACE(hexByte(r.address) + " size " + std::to_string(r.size));
         EXPECT_FALSE(SetPortVal(r.address, 0x12, r.size));
         EXPECT_FALSE(GetPortVal(r.address, &word, r.size));
@@ -115,7 +122,8 @@ TEST(WinIoOpening, UnknownChoiceFailsWithAClearReason)
     setenv("ZELVANE_PORT", "lpt1", 1);
     EXPECT_FALSE(InitializeWinIo());
     ASSERT_EQ(PortRefusals().size(), 1u);
-    EXPECT_EQ(PortRefusals()[0], "ZELVANE_PORT=\"lpt1\" is not known; use auto, direct, ppdev, sim or none");
+    EXPECT_EQ(PortRefusals()[0],
+              "ZELVANE_PORT=\"lpt1\" is not known; use auto, direct, ppdev, sim or none");
     unsetenv("ZELVANE_PORT");
 }
 

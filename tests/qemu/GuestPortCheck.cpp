@@ -153,7 +153,8 @@ void jumpBackFromFault(int)
 
 bool touchingFaults(unsigned address)
 {
-    struct sigaction catchFault {}, previous {};
+    struct sigaction catchFault {
+    }, previous{};
     catchFault.sa_handler = jumpBackFromFault;
     sigaction(SIGSEGV, &catchFault, &previous);
     bool faulted = true;
@@ -176,7 +177,8 @@ void checkNothingOutsideTheRegisters()
     // The grant covers exactly 0x378-0x37A: in this very process, 0x37B faults.
     for (unsigned address : {0x378u, 0x379u, 0x37Au, 0x37Bu, 0x377u}) {
         const bool inside = address >= 0x378 && address <= 0x37A;
-        CHECK(touchingFaults(address) == !inside, "0x%X %s", address, inside ? "reached" : "faults");
+        CHECK(touchingFaults(address) == !inside, "0x%X %s", address,
+              inside ? "reached" : "faults");
     }
 }
 
@@ -256,8 +258,10 @@ int runPpdevOutsideLp()
     if (!becomeOrdinaryUser(100))
         return 1;
     CHECK(!openThroughTap(), "no port without the lp group");
-    CHECK(g_refusals == std::vector<std::string>{"ppdev: /dev/parport0: permission denied (join the lp group)"},
-          "the user is told why");
+    CHECK(
+        g_refusals ==
+            std::vector<std::string>{"ppdev: /dev/parport0: permission denied (join the lp group)"},
+        "the user is told why");
     return 0;
 }
 
@@ -298,13 +302,16 @@ int runWhileHeld()
     const double seconds = secondsSince(start);
     CHECK(!opened, "a held port is not opened");
     CHECK(seconds < 2.0, "gave up after %.2f s", seconds);
-    CHECK(g_refusals == std::vector<std::string>{"ppdev: /dev/parport0: the port is held by another program"},
+    CHECK(g_refusals ==
+              std::vector<std::string>{"ppdev: /dev/parport0: the port is held by another program"},
           "the user is told why");
     std::printf("gave up on the held port after %.2f s\n", seconds);
     return 0;
 }
 
-void noteSignal(int) {}
+void noteSignal(int)
+{
+}
 
 // What reaches the opening while it waits on a held port: signals the program did not ask
 // for, handled without SA_RESTART as many programs do.
@@ -343,7 +350,8 @@ int runHeldUnderSignals()
         const double seconds = secondsSince(start);
         CHECK(!opened, "%s: a held port is not opened", kind.c_str());
         CHECK(seconds < 2.0, "%s: gave up after %.2f s", kind.c_str(), seconds);
-        std::printf("GUEST-TIMING held port, %s signals: gave up after %.2f s\n", kind.c_str(), seconds);
+        std::printf("GUEST-TIMING held port, %s signals: gave up after %.2f s\n", kind.c_str(),
+                    seconds);
         while (waitpid(-1, nullptr, 0) > 0) {
         }
     }
@@ -412,14 +420,16 @@ int runBench()
     RequestDirectPortGrant();
     if (!InitializeWinIo())
         return 1;
-    const double layerDirect = nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    const double layerDirect =
+        nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
     const double rawOutb = nanosecondsPerCall(kCalls, [](long i) { outb(i & 0xFF, 0x378); });
     ShutdownWinIo();
 
     setenv("ZELVANE_PORT", "ppdev", 1);
     if (!InitializeWinIo())
         return 1;
-    const double layerPpdev = nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
+    const double layerPpdev =
+        nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
     ShutdownWinIo();
     const int fd = open("/dev/parport0", O_RDWR);
     if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
@@ -429,10 +439,11 @@ int runBench()
         ioctl(fd, PPWDATA, &b);
     });
     close(fd);
-    std::printf("BENCH SetPortVal direct %.0f ns, raw outb %.0f ns, ratio %.2f; "
-                "ppdev %.0f ns, raw ioctl %.0f ns, ratio %.2f (best of 5 rounds of %ld calls, QEMU TCG)\n",
-                layerDirect, rawOutb, layerDirect / rawOutb, layerPpdev, rawIoctl,
-                layerPpdev / rawIoctl, kCalls);
+    std::printf(
+        "BENCH SetPortVal direct %.0f ns, raw outb %.0f ns, ratio %.2f; "
+        "ppdev %.0f ns, raw ioctl %.0f ns, ratio %.2f (best of 5 rounds of %ld calls, QEMU TCG)\n",
+        layerDirect, rawOutb, layerDirect / rawOutb, layerPpdev, rawIoctl, layerPpdev / rawIoctl,
+        kCalls);
     return 0;
 }
 

@@ -8,8 +8,8 @@
 #include "IndicatorLabel.h"
 #include "PinLevels.h"
 #include "PinTable.h"
-#include "ResidentMemory.h"
 #include "RegisterEncoding.h"
+#include "ResidentMemory.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
 
@@ -112,15 +112,17 @@ public:
         }
         const double seconds = clock.nsecsElapsed() / 1e9;
         const long residentAtEnd = memoryInUseKiB();
-        std::printf("soak: %d actions in %.1f s (%.0f us each): %d clicks, %d double clicks, %d status "
-                    "reads, %d control reads, %d About boxes, %d Tab, %d Space\n",
-                    actions, seconds, seconds * 1e6 / actions, m_counts["click"], m_counts["double"],
-                    m_counts["status"], m_counts["control"], m_counts["about"], m_counts["tab"],
-                    m_counts["space"]);
+        std::printf(
+            "soak: %d actions in %.1f s (%.0f us each): %d clicks, %d double clicks, %d status "
+            "reads, %d control reads, %d About boxes, %d Tab, %d Space\n",
+            actions, seconds, seconds * 1e6 / actions, m_counts["click"], m_counts["double"],
+            m_counts["status"], m_counts["control"], m_counts["about"], m_counts["tab"],
+            m_counts["space"]);
         std::printf("soak: %s after 1,000 actions %ld KiB, at the end %ld KiB (%+ld KiB); "
                     "images loaded %d, then %d\n",
-                    kMemoryMeasure, m_residentAfterFirst, residentAtEnd, residentAtEnd - m_residentAfterFirst,
-                    m_imagesAfterFirst, IndicatorImages::decodeCount());
+                    kMemoryMeasure, m_residentAfterFirst, residentAtEnd,
+                    residentAtEnd - m_residentAfterFirst, m_imagesAfterFirst,
+                    IndicatorImages::decodeCount());
         if (IndicatorImages::decodeCount() != m_imagesAfterFirst)
             return failed("more images were loaded");
         if (residentAtEnd - m_residentAfterFirst > 1024)
@@ -140,7 +142,8 @@ private:
     void openAndCloseAbout(const std::function<void()> &open)
     {
         QTimer::singleShot(0, [] {
-            if (QWidget *about = QApplication::activeModalWidget(); about && about->inherits("CAboutDlg"))
+            if (QWidget *about = QApplication::activeModalWidget();
+                about && about->inherits("CAboutDlg"))
                 about->close();
         });
         open();
@@ -158,7 +161,8 @@ private:
             ++m_counts["click"];
         } else if (roll < 55) {
             IndicatorLabel *target = randomIndicator();
-            QTest::mouseDClick(m_panel.windowHandle(), Qt::LeftButton, {}, target->geometry().center());
+            QTest::mouseDClick(m_panel.windowHandle(), Qt::LeftButton, {},
+                               target->geometry().center());
             m_model.click(*findPinByControlId(target->controlId()));
             ++m_counts["double"];
         } else if (roll < 63) {
@@ -202,14 +206,16 @@ private:
     {
         for (const auto &[id, image] : m_model.images)
             if (m_panel.indicator(id)->image() != image)
-                return failed("indicator " + std::to_string(id) + " is wrong after " + std::to_string(actions));
+                return failed("indicator " + std::to_string(id) + " is wrong after " +
+                              std::to_string(actions));
         const PinLevels &levels = ProcessPinLevels();
         if (levels.data != m_model.data || levels.control != m_model.control)
             return failed("remembered levels differ");
         if (m_port.dataLatch() != m_model.dataLatch)
             return failed("data register differs");
         const std::uint8_t control = m_port.controlLatch();
-        if (m_model.controlReleasedByRead ? (control & 0x0F) != 0x04 : control != EncodeControlByte(m_model.control))
+        if (m_model.controlReleasedByRead ? (control & 0x0F) != 0x04
+                                          : control != EncodeControlByte(m_model.control))
             return failed("control register differs");
         QSet<qint64> pixmaps;
         for (const ConnectorPin &pin : kConnectorPins)

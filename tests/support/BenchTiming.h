@@ -13,7 +13,8 @@ double nanosecondsPerCall(long calls, Body &&body)
         const auto start = std::chrono::steady_clock::now();
         for (long i = 0; i < calls; ++i)
             body(i);
-        const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::nano> spent =
+            std::chrono::steady_clock::now() - start;
         best = std::min(best, spent.count() / static_cast<double>(calls));
     }
     return best;

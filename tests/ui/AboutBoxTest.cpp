@@ -59,7 +59,8 @@ void AboutBoxTest::opensFromTheButtonAndTheMenuWithTheSameContent()
                h.panel.windowMenu()->actions().last()->trigger();
            },
            [&] {
-               QTimer::singleShot(0, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+               QTimer::singleShot(
+                   0, [&] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
                QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
                QVERIFY(QApplication::activeModalWidget() == &h.panel);
            }});
@@ -79,16 +80,20 @@ void AboutBoxTest::thePanelTakesNoInputWhileItIsOpen()
     h.run({[&] {
         QTimer::singleShot(0, [&] {
             QWindow *panelWindow = h.panel.windowHandle();
-            QTest::mouseClick(panelWindow, Qt::LeftButton, {}, h.indicator(1042)->geometry().center());
-            QTest::mouseClick(panelWindow, Qt::LeftButton, {}, h.button(IDC_READ_STATUS)->geometry().center());
-            QTest::mouseClick(panelWindow, Qt::LeftButton, {}, h.button(IDCANCEL)->geometry().center());
+            QTest::mouseClick(panelWindow, Qt::LeftButton, {},
+                              h.indicator(1042)->geometry().center());
+            QTest::mouseClick(panelWindow, Qt::LeftButton, {},
+                              h.button(IDC_READ_STATUS)->geometry().center());
+            QTest::mouseClick(panelWindow, Qt::LeftButton, {},
+                              h.button(IDCANCEL)->geometry().center());
             QCOMPARE(h.trace, CallTrace{});
             QCOMPARE(h.indicator(1042)->image(), IDB_HIGH);
             QApplication::activeModalWidget()->close();
         });
         QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
         // Once it is closed, the same click works.
-        QTest::mouseClick(h.panel.windowHandle(), Qt::LeftButton, {}, h.indicator(1042)->geometry().center());
+        QTest::mouseClick(h.panel.windowHandle(), Qt::LeftButton, {},
+                          h.indicator(1042)->geometry().center());
         QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
     }});
 }

@@ -33,7 +33,9 @@ const char *kindOf(QWidget *widget)
     if (qobject_cast<QGroupBox *>(widget))
         return "frame";
     if (auto *label = qobject_cast<QLabel *>(widget))
-        return label->pixmap().isNull() ? "text" : label->pixmap().width() == 32 ? "icon" : "picture";
+        return label->pixmap().isNull()        ? "text"
+               : label->pixmap().width() == 32 ? "icon"
+                                               : "picture";
     return "other";
 }
 
@@ -56,19 +58,22 @@ void compareWithDesign(QDialog &window, const std::vector<DesignedControl> &desi
             controls << widget;
     QCOMPARE(controls.size(), qsizetype(design.size()));
     for (const DesignedControl &expected : design) {
-        const QByteArray what = QByteArray(expected.kind) + " " + QTest::toString(expected.rect) +
-                                " " + expected.text;
+        const QByteArray what =
+            QByteArray(expected.kind) + " " + QTest::toString(expected.rect) + " " + expected.text;
         QList<QWidget *> found;
         for (QWidget *control : controls)
-            if (control->geometry() == expected.rect && qstrcmp(kindOf(control), expected.kind) == 0)
+            if (control->geometry() == expected.rect &&
+                qstrcmp(kindOf(control), expected.kind) == 0)
                 found << control;
         QVERIFY2(found.size() == 1, what + " is not there once");
         QWidget *control = found.first();
-        QVERIFY2(textOf(control) == QString::fromUtf8(expected.text), what + " reads " + textOf(control).toUtf8());
+        QVERIFY2(textOf(control) == QString::fromUtf8(expected.text),
+                 what + " reads " + textOf(control).toUtf8());
         QVERIFY2(bool(control->focusPolicy() & Qt::TabFocus) == expected.tabStop, what);
         QVERIFY2(control->isVisible(), what);
         if (!textOf(control).isEmpty()) // one line of its rectangle
-            QVERIFY2(control->fontMetrics().horizontalAdvance(textOf(control)) <= control->width(), what);
+            QVERIFY2(control->fontMetrics().horizontalAdvance(textOf(control)) <= control->width(),
+                     what);
     }
 }
 
@@ -76,7 +81,10 @@ const std::vector<DesignedControl> kPanelDesign{
     {"button", {248, 263, 87, 20}, "读状态端口", true},
     {"button", {248, 287, 87, 20}, "读控制端口", true},
     {"button", {534, 371, 81, 24}, "退出程序", true},
-    {"text", {92, 23, 419, 15}, "测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！", false},
+    {"text",
+     {92, 23, 419, 15},
+     "测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！",
+     false},
     {"picture", {35, 47, 601, 110}, "", false},
     {"indicator", {560, 170, 28, 28}, "", false}, // C0
     {"indicator", {518, 170, 29, 28}, "", false}, // D0
@@ -85,8 +93,8 @@ const std::vector<DesignedControl> kPanelDesign{
     {"indicator", {398, 170, 29, 28}, "", false},
     {"indicator", {356, 170, 29, 28}, "", false},
     {"indicator", {317, 170, 29, 28}, "", false},
-    {"indicator", {275, 170, 29, 28}, "", true}, // D6
-    {"indicator", {236, 170, 29, 28}, "", true}, // D7
+    {"indicator", {275, 170, 29, 28}, "", true},  // D6
+    {"indicator", {236, 170, 29, 28}, "", true},  // D7
     {"indicator", {194, 170, 29, 28}, "", false}, // S6
     {"indicator", {155, 170, 29, 28}, "", false},
     {"indicator", {113, 170, 29, 28}, "", false},
@@ -105,9 +113,15 @@ const std::vector<DesignedControl> kPanelDesign{
     {"indicator", {95, 215, 28, 28}, "", false}, // G7
     {"frame", {62, 155, 560, 96}, "", false},
     {"text", {84, 288, 122, 15}, "输入控制端口:C0~C3！", false},
-    {"text", {83, 312, 383, 15}, "输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！", false},
+    {"text",
+     {83, 312, 383, 15},
+     "输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！",
+     false},
     {"text", {84, 270, 132, 15}, "输入状态端口:S3~S6！", false},
-    {"text", {83, 333, 390, 15}, "输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！", false},
+    {"text",
+     {83, 333, 390, 15},
+     "输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！",
+     false},
     {"text", {83, 354, 390, 15}, "地端口:G0~G7！低电平！", false},
     {"button", {533, 339, 81, 24}, "关于", true},
 };
@@ -225,24 +239,24 @@ void PanelWindowTest::everyControlOfBothWindowsAsDesigned()
 {
     PanelHarness h;
     h.run({[&] {
-               QCOMPARE(h.panel.size(), QSize(720, 449));
-               QCOMPARE(h.panel.windowTitle(), QStringLiteral("Zelvane"));
-               compareWithDesign(h.panel, kPanelDesign);
-               // Centred in the work area (offscreen, the frame is the client area).
-               const QRect work = h.panel.screen()->availableGeometry();
-               QVERIFY((h.panel.frameGeometry().center() - work.center()).manhattanLength() <= 1);
-               const QList<QSize> iconSizes = IndicatorImages::applicationIcon().availableSizes();
-               QCOMPARE(iconSizes, (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
-               QTimer::singleShot(0, [&] {
-                   auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
-                   QVERIFY(about);
-                   QCOMPARE(about->size(), QSize(353, 86));
-                   QCOMPARE(about->windowTitle(), QStringLiteral("关于  Zelvane"));
-                   compareWithDesign(*about, kAboutDesign);
-                   about->accept();
-               });
-               QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
-           }});
+        QCOMPARE(h.panel.size(), QSize(720, 449));
+        QCOMPARE(h.panel.windowTitle(), QStringLiteral("Zelvane"));
+        compareWithDesign(h.panel, kPanelDesign);
+        // Centred in the work area (offscreen, the frame is the client area).
+        const QRect work = h.panel.screen()->availableGeometry();
+        QVERIFY((h.panel.frameGeometry().center() - work.center()).manhattanLength() <= 1);
+        const QList<QSize> iconSizes = IndicatorImages::applicationIcon().availableSizes();
+        QCOMPARE(iconSizes, (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+        QTimer::singleShot(0, [&] {
+            auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            QCOMPARE(about->size(), QSize(353, 86));
+            QCOMPARE(about->windowTitle(), QStringLiteral("关于  Zelvane"));
+            compareWithDesign(*about, kAboutDesign);
+            about->accept();
+        });
+        QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
+    }});
 }
 
 void PanelWindowTest::indicatorsStandUnderTheirPads()
@@ -285,7 +299,8 @@ void PanelWindowTest::indicatorsKeepTheirCornerAndNoImageIsDecodedTwice()
         QCOMPARE(IndicatorImages::decodeCount(), decoded);
         for (const ConnectorPin &pin : kConnectorPins) { // every indicator shares the one copy
             const IndicatorLabel *label = h.indicator(pin.controlId);
-            QCOMPARE(label->pixmap().cacheKey(), IndicatorImages::pixmap(label->image()).cacheKey());
+            QCOMPARE(label->pixmap().cacheKey(),
+                     IndicatorImages::pixmap(label->image()).cacheKey());
         }
     }});
 }
@@ -297,8 +312,9 @@ void PanelWindowTest::keyboardTabOrderAndButtons()
         h.panel.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&h.panel));
         QCOMPARE(QApplication::focusWidget(), h.button(IDC_READ_STATUS));
-        const std::vector<QWidget *> order{h.button(IDC_READ_CONTROL), h.button(IDCANCEL), h.indicator(1045),
-                                           h.indicator(1046), h.button(IDC_ABOUT_BUTTON), h.button(IDC_READ_STATUS)};
+        const std::vector<QWidget *> order{h.button(IDC_READ_CONTROL), h.button(IDCANCEL),
+                                           h.indicator(1045),          h.indicator(1046),
+                                           h.button(IDC_ABOUT_BUTTON), h.button(IDC_READ_STATUS)};
         for (QWidget *expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
@@ -363,7 +379,8 @@ void PanelWindowTest::onlyAButtonThatEnterClicksLooksDefault()
 void PanelWindowTest::everyWayOutClosesTheDriverOnce_data()
 {
     QTest::addColumn<QString>("way");
-    for (const char *way : {"exit button", "escape", "close button", "window menu close", "end run"})
+    for (const char *way :
+         {"exit button", "escape", "close button", "window menu close", "end run"})
         QTest::newRow(way) << QString::fromLatin1(way);
 }
 
