@@ -137,7 +137,7 @@ private:
         return m_panel.indicator(pin.controlId);
     }
 
-    QPushButton *button(int id) { return m_panel.findChild<QPushButton *>(QString::number(id)); }
+    QPushButton *button(int id) { return m_panel.button(id); }
 
     void openAndCloseAbout(const std::function<void()> &open)
     {
