@@ -28,7 +28,7 @@ private:
 int main()
 {
     constexpr long kClicks = 10'000'000;
-    SetPortBackendOpener([] { return std::make_unique<SimulatedPort>(); });
+    SetPortOpener([] { return PortOpening{std::make_unique<SimulatedPort>(), {}}; });
     if (!InitializeWinIo())
         return 1;
     CountingSink sink;

@@ -9,7 +9,7 @@ int main()
 {
     constexpr long kCalls = 20'000'000;
     auto *shared = new SimulatedPort;
-    SetPortBackendOpener([shared] { return std::unique_ptr<PortBackend>(shared); });
+    SetPortOpener([shared] { return PortOpening{std::unique_ptr<PortBackend>(shared), {}}; });
     if (!InitializeWinIo())
         return 1;
     SimulatedPort alone;

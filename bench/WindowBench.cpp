@@ -78,7 +78,7 @@ double median(std::vector<double> values)
 void measureClicks(int argc, char **argv)
 {
     CZelvaneApp app(argc, argv);
-    SetPortBackendOpener([] { return std::make_unique<SimulatedPort>(); });
+    SetPortOpener([] { return PortOpening{std::make_unique<SimulatedPort>(), {}}; });
     CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
         const auto &ids = kClickableControlIds;

@@ -1,17 +1,24 @@
 #include "DirectPort.h"
 
+#include "KernelParport.h"
+
+std::string DirectPort::describe() const
+{
+    return "direct I/O at 0x" + HexAddress(m_base);
+}
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
 
 bool DirectPort::readRegister(PortRegister reg, std::uint8_t &value)
 {
-    value = inb(static_cast<unsigned short>(reg));
+    value = inb(address(reg));
     return true;
 }
 
 bool DirectPort::writeRegister(PortRegister reg, std::uint8_t value)
 {
-    outb(value, static_cast<unsigned short>(reg));
+    outb(value, address(reg));
     return true;
 }
 #else

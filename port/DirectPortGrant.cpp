@@ -1,8 +1,7 @@
 #include "DirectPortGrant.h"
 
 #include "KernelParport.h"
-#include "PortChoice.h"
-#include "PortRegister.h"
+#include "PortDoctor.h"
 #include "PrivilegeDrop.h"
 
 #include <cerrno>
@@ -18,17 +17,14 @@
 
 namespace {
 
-DirectPortGrant g_grant{false, "not requested"};
-
-std::string systemError(const char *what, int error)
-{
-    return std::string(what) + ": " + std::strerror(error);
-}
+DirectPortGrant g_grant{false, kFirstPortBase, false, "not requested"};
 
 #if ZELVANE_HAS_PORT_IO
+unsigned g_grantedBase = kFirstPortBase; // for the fork handler, which takes no argument
+
 void givePortsBack()
 {
-    ioperm(kFirstPortBase, 3, 0); // giving up needs no privilege
+    ioperm(g_grantedBase, 3, 0); // giving up needs no privilege
 }
 
 // The I/O permission bitmap survives fork and exec; no program we start may have it.
@@ -37,30 +33,52 @@ void revokeInEveryChild()
     static const bool registered = pthread_atfork(nullptr, nullptr, givePortsBack) == 0;
     (void)registered;
 }
+
+std::string range(unsigned base)
+{
+    return "ioperm 0x" + HexAddress(base) + "-0x" + HexAddress(base + 2);
+}
+
+DirectPortGrant askFor(unsigned base, bool probe)
+{
+    if (ioperm(base, 3, 1) == 0)
+        return {true, base, probe, {}};
+    const int error = errno;
+    std::string refusal =
+        range(base) + ": " +
+        (error == EPERM ? std::string("permission denied") : std::strerror(error));
+    const std::string why = DiagnoseDirectRefusal(ThisMachine(), error);
+    return {false, base, probe, why.empty() ? refusal : refusal + ": " + why};
+}
 #endif
 
-DirectPortGrant askForPorts(PortChoice choice)
+DirectPortGrant grantFor(const ParsedPortSpec &parsed)
 {
-    if (choice != PortChoice::Auto && choice != PortChoice::Direct)
-        return {false, "not requested"};
+    if (!parsed.spec ||
+        (parsed.spec->method != PortMethod::Auto && parsed.spec->method != PortMethod::Direct))
+        return {false, kFirstPortBase, false, "not requested"};
 #if ZELVANE_HAS_PORT_IO
-    if (choice == PortChoice::Auto) {
-        // Where the kernel placed the first port elsewhere (PCIe cards), 0x378 is not it.
-        const KernelPortBase first = ParportBaseAddress(0);
-        if (first.reported && !first.base)
-            return {false, "the kernel gives the first port no valid I/O address"};
-        if (first.base && *first.base != kFirstPortBase)
-            return {false, "the first port is at 0x" + HexAddress(*first.base) + ", not 0x378"};
+    const PortSpec &spec = *parsed.spec;
+    if (spec.directBase)
+        return askFor(*spec.directBase, false);
+    const DoctorContext machine = ThisMachine();
+    if (spec.method == PortMethod::Direct) {
+        const std::string elsewhere = DiagnoseDirectAt0x378(machine);
+        if (!elsewhere.empty())
+            return {false, kFirstPortBase, false, "0x378: " + elsewhere};
+        return askFor(kFirstPortBase, false);
     }
-    if (ioperm(kFirstPortBase, 3, 1) != 0) {
-        if (errno == EPERM) // no CAP_SYS_RAWIO, or kernel lockdown under Secure Boot
-            return {false, "ioperm 0x378-0x37A: permission denied (needs root or CAP_SYS_RAWIO; "
-                           "under Secure Boot use ppdev)"};
-        return {false, systemError("ioperm 0x378-0x37A", errno)};
-    }
-    return {true, {}};
+    // auto: the kernel's first port, wherever it is; with none, 0x378 if something answers.
+    if (machine.machine.ports.empty())
+        return askFor(kFirstPortBase, true);
+    const ParallelPort &first = machine.machine.ports.front();
+    if (!first.base)
+        return {false, kFirstPortBase, false,
+                "the kernel gives parport" + std::to_string(first.number) +
+                    " no valid I/O address"};
+    return askFor(*first.base, false);
 #else
-    return {false, "direct I/O exists only on x86"};
+    return {false, kFirstPortBase, false, "direct I/O exists only on x86"};
 #endif
 }
 
@@ -68,16 +86,19 @@ DirectPortGrant askForPorts(PortChoice choice)
 
 const DirectPortGrant &RequestDirectPortGrant()
 {
-    const auto choice = ParsePortChoice(PortChoiceFromEnvironment());
-    g_grant = askForPorts(choice.value_or(PortChoice::None));
+    g_grant = grantFor(SelectedPortSpec());
     const std::string dropFailure = DropAllPrivilege();
 #if ZELVANE_HAS_PORT_IO
-    if (g_grant.granted && !dropFailure.empty()) {
-        givePortsBack();
-        g_grant = {false, "cannot give up privilege after the grant (" + dropFailure + ")"};
+    if (g_grant.granted) {
+        g_grantedBase = g_grant.base;
+        if (!dropFailure.empty()) {
+            givePortsBack();
+            g_grant = {false, g_grant.base, false,
+                       "cannot give up privilege after the grant (" + dropFailure + ")"};
+        } else {
+            revokeInEveryChild();
+        }
     }
-    if (g_grant.granted)
-        revokeInEveryChild();
 #endif
     return g_grant;
 }

@@ -1,18 +1,24 @@
 #pragma once
 
+#include "PortRegister.h"
+#include "PortSpec.h"
+
 #include <string>
 
-// Direct register I/O needs the I/O permission bitmap for 0x378-0x37A. Both that bitmap and
-// capabilities belong to a thread, so the grant is asked for while the process has only one
-// thread; then every privilege is given up, so nothing after it runs privileged, and every
-// child process loses the ports at its fork.
+// Direct register I/O needs the I/O permission bitmap for the port's three registers. Both
+// that bitmap and capabilities belong to a thread, so the grant is asked for while the
+// process has only one thread; then every privilege is given up, so nothing after it runs
+// privileged, and every child process loses the ports at its fork.
 struct DirectPortGrant {
     bool granted = false;
-    std::string refusal; // why it was not granted, for the user
+    unsigned base = kFirstPortBase; // the three registers granted from here
+    bool probe = false;             // no kernel port is known there: something must answer first
+    std::string refusal;            // why it was not granted, for the user
 };
 
-// Call first thing in main, before any thread starts. Asks only where the port choice
-// (ZELVANE_PORT) may use direct I/O, then drops all privilege in any case. If that drop
-// fails, the ports are given back and the refusal says why.
+// Call first thing in main, before any thread starts. Asks only where the selected port
+// choice may use direct I/O, for exactly that port's three registers, then drops all
+// privilege in any case. If that drop fails, the ports are given back and the refusal says
+// why.
 const DirectPortGrant &RequestDirectPortGrant();
 const DirectPortGrant &CurrentDirectPortGrant();

@@ -19,4 +19,11 @@ public:
 
     // Why the port can no longer be reached (it went away); empty while it can.
     virtual std::string lostReason() const { return {}; }
+    // What the user should hear about a failed access (once), or empty.
+    virtual std::string takeNotice() { return {}; }
+
+    // A port shared with other programs is taken for a sequence of accesses and given back
+    // after; for the others these do nothing.
+    virtual bool hold() { return true; }
+    virtual void letGo() {}
 };

@@ -2,16 +2,17 @@
 
 #include "DirectPort.h"
 #include "DirectPortGrant.h"
-#include "MessageText.h"
+#include "KernelParport.h"
+#include "PortDoctor.h"
 #include "PpdevPort.h"
 #include "SimulatedPort.h"
 
 namespace {
 
-// With no device decoding 0x378, every read returns 0xFF (the bus floats high); a real port
-// never shows that in all three registers at once, since its control bits 4-5 read 0 in
-// output mode.
-bool somethingAnswersAt0x378(PortBackend &port)
+// With no device decoding the range, every read returns 0xFF (the bus floats high); a real
+// port never shows that in all three registers at once, since its control bits 4-5 read 0
+// in output mode.
+bool somethingAnswers(PortBackend &port)
 {
     for (auto reg : {PortRegister::Data, PortRegister::Status, PortRegister::Control}) {
         std::uint8_t value = 0xFF;
@@ -21,57 +22,67 @@ bool somethingAnswersAt0x378(PortBackend &port)
     return false;
 }
 
-std::unique_ptr<PortBackend> openDirect(PortChoice choice, std::vector<std::string> &refusals)
+std::unique_ptr<PortBackend> openDirect(std::vector<std::string> &refusals)
 {
     const DirectPortGrant &grant = CurrentDirectPortGrant();
     if (!grant.granted) {
         refusals.push_back("direct: " + grant.refusal);
         return nullptr;
     }
-    auto port = std::make_unique<DirectPort>();
-    if (choice == PortChoice::Auto && !somethingAnswersAt0x378(*port)) {
-        refusals.push_back("direct: nothing answers at 0x378");
+    auto port = std::make_unique<DirectPort>(grant.base);
+    if (grant.probe && !somethingAnswers(*port)) {
+        refusals.push_back("direct: nothing answers at 0x" + HexAddress(grant.base) +
+                           " and the kernel knows no parallel port");
         return nullptr;
     }
     return port;
 }
 
-std::unique_ptr<PortBackend> openPpdev(const std::string &path, std::vector<std::string> &refusals)
+std::string firstPortNode()
 {
-    std::string refusal;
-    auto port = PpdevPort::open(path, refusal);
-    if (!port)
-        refusals.push_back("ppdev: " + refusal);
+    const MachinePorts machine = DiscoverPorts();
+    return "/dev/parport" +
+           std::to_string(machine.ports.empty() ? 0 : machine.ports.front().number);
+}
+
+std::unique_ptr<PortBackend> openPpdev(std::string node, std::vector<std::string> &refusals)
+{
+    if (node.empty())
+        node = firstPortNode();
+    PpdevNode failed;
+    auto port = PpdevPort::open(node, failed);
+    if (!port) {
+        const std::string why = DiagnosePpdevNode(ThisMachine(), node, failed.error);
+        refusals.push_back("ppdev: " + failed.failure + (why.empty() ? "" : ": " + why));
+    }
     return port;
 }
 
 } // namespace
 
-PortOpening OpenPortBackend(const PortOpeningSettings &settings)
+PortOpening OpenPortBackend(const ParsedPortSpec &choice)
 {
     PortOpening opening;
-    const auto choice = ParsePortChoice(settings.choice);
-    if (!choice) {
-        opening.refusals.push_back("ZELVANE_PORT=" + QuotedForMessage(settings.choice) +
-                                   " is not known; use " + std::string(kPortChoiceValues));
+    if (!choice.spec) {
+        opening.refusals.push_back(choice.error);
         return opening;
     }
-    switch (*choice) {
-    case PortChoice::Auto:
-        opening.backend = openDirect(*choice, opening.refusals);
+    switch (choice.spec->method) {
+    case PortMethod::Auto:
+        opening.backend = openDirect(opening.refusals);
         if (!opening.backend)
-            opening.backend = openPpdev(settings.ppdevPath, opening.refusals);
+            opening.backend = openPpdev(choice.spec->ppdevNode, opening.refusals);
         break;
-    case PortChoice::Direct:
-        opening.backend = openDirect(*choice, opening.refusals);
+    case PortMethod::Direct:
+        opening.backend = openDirect(opening.refusals);
         break;
-    case PortChoice::Ppdev:
-        opening.backend = openPpdev(settings.ppdevPath, opening.refusals);
+    case PortMethod::Ppdev:
+        opening.backend = openPpdev(choice.spec->ppdevNode, opening.refusals);
         break;
-    case PortChoice::Simulated:
+    case PortMethod::Simulated:
         opening.backend = std::make_unique<SimulatedPort>();
         break;
-    case PortChoice::None:
+    case PortMethod::None:
         opening.refusals.push_back("ZELVANE_PORT=none: no port opened");
         break;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PortBackend.h"
-#include "PortChoice.h"
+#include "PortSpec.h"
 
 #include <memory>
 #include <string>
@@ -13,11 +13,7 @@ struct PortOpening {
     std::vector<std::string> refusals;
 };
 
-struct PortOpeningSettings {
-    const char *choice = nullptr; // the raw ZELVANE_PORT value; null means auto
-    std::string ppdevPath = "/dev/parport0";
-};
-
 // Tries the methods that the choice allows, in order: direct I/O (on the grant made at
-// start-up), then ppdev. Touches no register except auto's read-only probe at 0x378.
-PortOpening OpenPortBackend(const PortOpeningSettings &settings);
+// start-up), then ppdev. Touches no register except auto's read-only probe of a port the
+// kernel does not know. Each refusal says why, and how to fix it where the machine shows.
+PortOpening OpenPortBackend(const ParsedPortSpec &choice);

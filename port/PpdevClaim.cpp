@@ -17,19 +17,23 @@ using namespace std::chrono_literals;
 
 // Long enough for a free port to be claimed, short enough to keep polling if one races us.
 constexpr auto kClaimSlice = 100ms;
-constexpr auto kPollInterval = 20ms;
+// Another copy holds the port for one access, microseconds: look again soon, then less often.
+constexpr Clock::duration kFirstPoll = 200us;
+constexpr Clock::duration kLongestPoll = 20ms;
 
 } // namespace
 
 ClaimOutcome ClaimPpdevPort(PpdevClaimTarget target, Clock::time_point deadline)
 {
+    Clock::duration poll = kFirstPoll;
     for (;;) {
         const auto holder = ParportHolder(target.portNumber, target.procRoot);
         const auto left = deadline - Clock::now();
         if (left <= 0ns)
             return {ClaimResult::Held};
         if (holder && *holder != "none") {
-            std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, left));
+            std::this_thread::sleep_for(std::min(poll, left));
+            poll = std::min(poll * 2, kLongestPoll);
             continue;
         }
         {

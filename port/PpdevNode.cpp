@@ -19,45 +19,47 @@ std::string failureText(const std::string &path, int error)
 {
     switch (error) {
     case ENOENT:
-        return path + ": no such device (is the ppdev module loaded?)";
+        return path + ": no such device";
     case ENODEV:
     case ENXIO:
-        return path + ": no parallel port behind this node (is the ppdev module loaded?)";
+        return path + ": no parallel port behind this node";
     case EACCES:
     case EPERM:
-        return path + ": permission denied (join the lp group)";
+        return path + ": permission denied";
     default:
         return path + ": " + std::strerror(error);
     }
+}
+
+PpdevNode refused(const std::string &path, int error)
+{
+    PpdevNode node;
+    node.error = error;
+    node.failure =
+        error == ENOTTY ? path + ": not a parallel-port device" : failureText(path, error);
+    return node;
 }
 
 } // namespace
 
 PpdevNode OpenPpdevNode(const std::string &path)
 {
-    PpdevNode node;
     struct stat seen {};
-    if (stat(path.c_str(), &seen) != 0) {
-        node.failure = failureText(path, errno);
-        return node;
-    }
-    if (!isPpdevNode(seen)) {
-        node.failure = path + ": not a parallel-port device";
-        return node;
-    }
+    if (stat(path.c_str(), &seen) != 0)
+        return refused(path, errno);
+    if (!isPpdevNode(seen))
+        return refused(path, ENOTTY);
     // O_NONBLOCK: should the node be swapped for another device meanwhile, its open must
     // not wait (a serial line waits for carrier).
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        node.failure = failureText(path, errno);
-        return node;
-    }
+    if (fd < 0)
+        return refused(path, errno);
     struct stat opened {};
     if (fstat(fd, &opened) != 0 || !isPpdevNode(opened)) {
         close(fd);
-        node.failure = path + ": not a parallel-port device";
-        return node;
+        return refused(path, ENOTTY);
     }
+    PpdevNode node;
     node.fd = fd;
     node.portNumber = minor(opened.st_rdev);
     return node;

@@ -8,6 +8,7 @@ struct PpdevNode {
     int fd = -1;
     unsigned portNumber = 0; // the node's minor: /dev/parportN is the kernel's parportN
     std::string failure;     // why it was not opened, for the user
+    int error = 0;           // its errno; ENOTTY for a node that is not a parallel port
 };
 
 PpdevNode OpenPpdevNode(const std::string &path);

@@ -1,7 +1,8 @@
 #include "PpdevPort.h"
 
+#include "KernelParport.h"
+#include "PortDoctor.h"
 #include "PpdevClaim.h"
-#include "PpdevNode.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -21,24 +23,6 @@ constexpr unsigned char kControlLines = 0x0F;
 // a lookup of the port fails then. That lookup is one ioctl, done at most this often.
 constexpr auto kPresenceCheckInterval = 100ms;
 
-std::string claimFailure(const std::string &path, const ClaimOutcome &outcome)
-{
-    switch (outcome.result) {
-    case ClaimResult::Held:
-        return path + ": the port is held by another program";
-    case ClaimResult::NoTimer:
-        return path + ": cannot bound the wait for the port: no timer signal could be armed (" +
-               std::strerror(outcome.error) + ")";
-    case ClaimResult::Failed:
-        if (outcome.error == ENOTTY)
-            return path + ": not a parallel-port device";
-        return path + ": cannot claim the port: " + std::strerror(outcome.error);
-    case ClaimResult::Claimed:
-        break;
-    }
-    return {};
-}
-
 bool meansGone(int error)
 {
     return error == ENODEV || error == ENXIO || error == EIO;
@@ -46,29 +30,35 @@ bool meansGone(int error)
 
 } // namespace
 
-std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, std::string &refusal,
-                                           std::chrono::milliseconds claimTimeout)
+std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &failed)
 {
     PpdevNode node = OpenPpdevNode(path);
     if (node.fd < 0) {
-        refusal = node.failure;
+        failed = node;
         return nullptr;
     }
-    const ClaimOutcome outcome = ClaimPpdevPort({node.fd, path, node.portNumber},
-                                                std::chrono::steady_clock::now() + claimTimeout);
-    if (outcome.result != ClaimResult::Claimed) {
-        refusal = claimFailure(path, outcome);
-        if (node.fd >= 0)
-            ::close(node.fd);
+    int modes = 0;
+    if (ioctl(node.fd, PPGETMODES, &modes) != 0) { // a node of ppdev's whose port is gone
+        const int error = errno;
+        ::close(node.fd);
+        failed = {-1, node.portNumber, path + ": no parallel port behind this node", error};
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(node.fd, path));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(node.fd, path, node.portNumber));
 }
 
 PpdevPort::~PpdevPort()
 {
-    ioctl(m_fd, PPRELEASE);
+    if (m_fd < 0)
+        return;
+    if (m_held)
+        ioctl(m_fd, PPRELEASE);
     ::close(m_fd);
+}
+
+void PpdevPort::markLost(int error)
+{
+    m_lostReason = m_path + ": the port has gone away (" + std::strerror(error) + ")";
 }
 
 bool PpdevPort::stillThere()
@@ -81,21 +71,79 @@ bool PpdevPort::stillThere()
     m_lastPresenceCheck = now;
     int modes = 0;
     if (ioctl(m_fd, PPGETMODES, &modes) != 0 && meansGone(errno)) {
-        m_lostReason = m_path + ": the port has gone away (" + std::strerror(errno) + ")";
+        markLost(errno);
         return false;
     }
     return true;
+}
+
+bool PpdevPort::claim()
+{
+    const ClaimOutcome outcome = ClaimPpdevPort({m_fd, m_path, m_portNumber},
+                                                std::chrono::steady_clock::now() + kAccessWait);
+    if (outcome.result == ClaimResult::Claimed) {
+        m_heldReported = false;
+        return true;
+    }
+    if (m_fd < 0 || (outcome.result == ClaimResult::Failed && meansGone(outcome.error))) {
+        markLost(outcome.error);
+        return false;
+    }
+    if (m_heldReported)
+        return false;
+    m_heldReported = true; // once, until the port is had again
+    if (outcome.result == ClaimResult::NoTimer) {
+        m_notice = m_path +
+                   ": cannot bound the wait for the port: no timer signal could be armed (" +
+                   std::strerror(outcome.error) + "); the access failed";
+    } else if (outcome.result == ClaimResult::Held) {
+        m_notice = m_path + ": another program held the port for longer than " +
+                   std::to_string(kAccessWait.count()) + " ms; the access failed";
+        const std::string why = DiagnoseHeldPort(ThisMachine(), m_portNumber);
+        if (!why.empty())
+            m_notice += ": " + why;
+    } else {
+        m_notice = m_path + ": cannot claim the port: " + std::strerror(outcome.error);
+    }
+    return false;
+}
+
+bool PpdevPort::hold()
+{
+    if (m_held)
+        return true;
+    if (!stillThere() || !claim())
+        return false;
+    m_held = true;
+    return true;
+}
+
+void PpdevPort::letGo()
+{
+    if (!m_held)
+        return;
+    ioctl(m_fd, PPRELEASE);
+    m_held = false;
+}
+
+std::string PpdevPort::takeNotice()
+{
+    return std::exchange(m_notice, {});
 }
 
 bool PpdevPort::access(unsigned long request, unsigned char &byte)
 {
     if (!stillThere())
         return false;
-    if (ioctl(m_fd, request, &byte) == 0)
-        return true;
-    if (meansGone(errno))
-        m_lostReason = m_path + ": the port has gone away (" + std::strerror(errno) + ")";
-    return false;
+    const bool claimedHere = !m_held;
+    if (claimedHere && !claim())
+        return false;
+    const bool done = ioctl(m_fd, request, &byte) == 0;
+    if (!done && meansGone(errno))
+        markLost(errno);
+    if (claimedHere)
+        ioctl(m_fd, PPRELEASE);
+    return done;
 }
 
 bool PpdevPort::readRegister(PortRegister reg, std::uint8_t &value)

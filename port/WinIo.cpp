@@ -1,25 +1,22 @@
 #include "WinIo.h"
 
-#include "PortChoice.h"
-#include "PortOpening.h"
-
 #include <optional>
 
 namespace {
 
+PortOpening openSelectedPort()
+{
+    return OpenPortBackend(SelectedPortSpec());
+}
+
 struct Driver {
     std::unique_ptr<PortBackend> backend;
     std::vector<std::string> refusals;
-    PortBackendOpener opener;
-    PortLossHandler lossHandler;
+    PortOpener opener = openSelectedPort;
+    PortNoticeHandler noticeHandler;
 };
 
 Driver g_driver; // the driver is process-wide, as the operations' signatures imply
-
-Driver &driver()
-{
-    return g_driver;
-}
 
 std::optional<PortRegister> acceptedRegister(unsigned portAddress, unsigned size)
 {
@@ -28,14 +25,21 @@ std::optional<PortRegister> acceptedRegister(unsigned portAddress, unsigned size
     return portRegisterAt(portAddress);
 }
 
-// A port that went away counts as closed from then on, and is reported once.
-bool failedAccess(Driver &d)
+void tell(const std::string &notice)
 {
-    std::string reason = d.backend->lostReason();
-    if (!reason.empty()) {
-        d.backend.reset();
-        if (d.lossHandler)
-            d.lossHandler(reason);
+    if (!notice.empty() && g_driver.noticeHandler)
+        g_driver.noticeHandler(notice);
+}
+
+// A port that went away counts as closed from then on; either way the user hears once.
+bool failedAccess()
+{
+    const std::string lost = g_driver.backend->lostReason();
+    if (!lost.empty()) {
+        g_driver.backend.reset();
+        tell(lost);
+    } else {
+        tell(g_driver.backend->takeNotice());
     }
     return false;
 }
@@ -44,24 +48,16 @@ bool failedAccess(Driver &d)
 
 bool InitializeWinIo()
 {
-    Driver &d = driver();
-    d.backend.reset();
-    d.refusals.clear();
-    if (d.opener) {
-        d.backend = d.opener();
-        if (!d.backend)
-            d.refusals.push_back("the test opener gave no port");
-    } else {
-        PortOpening opening = OpenPortBackend({PortChoiceFromEnvironment()});
-        d.backend = std::move(opening.backend);
-        d.refusals = std::move(opening.refusals);
-    }
-    return d.backend != nullptr;
+    g_driver.backend.reset(); // a second opening replaces the first
+    PortOpening opening = g_driver.opener();
+    g_driver.backend = std::move(opening.backend);
+    g_driver.refusals = std::move(opening.refusals);
+    return g_driver.backend != nullptr;
 }
 
 void ShutdownWinIo()
 {
-    driver().backend.reset();
+    g_driver.backend.reset();
 }
 
 bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
@@ -70,12 +66,11 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
     if (!reg || !value)
         return false;
     *value = kUnreadablePortValue;
-    Driver &d = driver();
     std::uint8_t byte = 0;
-    if (!d.backend)
+    if (!g_driver.backend)
         return false;
-    if (!d.backend->readRegister(*reg, byte))
-        return failedAccess(d);
+    if (!g_driver.backend->readRegister(*reg, byte))
+        return failedAccess();
     *value = byte;
     return true;
 }
@@ -83,29 +78,41 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
 bool SetPortVal(unsigned portAddress, std::uint32_t value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);
-    Driver &d = driver();
-    if (!reg || !d.backend || value > 0xFF)
+    if (!reg || !g_driver.backend || value > 0xFF)
         return false;
-    return d.backend->writeRegister(*reg, static_cast<std::uint8_t>(value)) || failedAccess(d);
+    return g_driver.backend->writeRegister(*reg, static_cast<std::uint8_t>(value)) ||
+           failedAccess();
 }
 
 const std::vector<std::string> &PortRefusals()
 {
-    return driver().refusals;
+    return g_driver.refusals;
 }
 
 std::string OpenPortDescription()
 {
-    const PortBackend *backend = driver().backend.get();
-    return backend ? backend->describe() : std::string();
+    return g_driver.backend ? g_driver.backend->describe() : std::string();
 }
 
-void SetPortBackendOpener(PortBackendOpener opener)
+void SetPortOpener(PortOpener opener)
 {
-    driver().opener = std::move(opener);
+    g_driver.opener = opener ? std::move(opener) : PortOpener(openSelectedPort);
 }
 
-void SetPortLossHandler(PortLossHandler handler)
+void SetPortNoticeHandler(PortNoticeHandler handler)
 {
-    driver().lossHandler = std::move(handler);
+    g_driver.noticeHandler = std::move(handler);
+}
+
+bool HoldPort()
+{
+    if (!g_driver.backend)
+        return false;
+    return g_driver.backend->hold() || failedAccess();
+}
+
+void LetGoOfPort()
+{
+    if (g_driver.backend)
+        g_driver.backend->letGo();
 }

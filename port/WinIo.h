@@ -1,17 +1,17 @@
 #pragma once
 
-#include "PortBackend.h"
+#include "PortOpening.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 // The port driver's four operations. Only 0x378, 0x379 and 0x37A with size 1 (and, for a
 // write, a value that fits in the byte) are accepted; anything else returns false and
-// touches nothing. Before a successful opening, after a
-// failed one and after shutdown, calls return false with no effect on any port.
+// touches nothing. The backend maps them onto the chosen port's registers. Before a
+// successful opening, after a failed one and after shutdown, calls return false with no
+// effect on any port.
 
 // What GetPortVal stores when the port could not be read: an unpopulated bus reads all ones.
 constexpr std::uint32_t kUnreadablePortValue = 0xFF;
@@ -26,12 +26,17 @@ const std::vector<std::string> &PortRefusals();
 // Which backend is open, or empty.
 std::string OpenPortDescription();
 
-// Seam for tests and tools: replaces how InitializeWinIo opens a backend.
-// Null restores the normal opening from ZELVANE_PORT.
-using PortBackendOpener = std::function<std::unique_ptr<PortBackend>()>;
-void SetPortBackendOpener(PortBackendOpener opener);
+// How InitializeWinIo opens a backend: by default from the selected port choice
+// (ZELVANE_PORT); tests and tools put their own. Null restores the default.
+using PortOpener = std::function<PortOpening()>;
+void SetPortOpener(PortOpener opener);
 
-// Told once, with the reason, when the open port goes away (a ppdev port whose driver was
-// unbound); the port counts as closed from then on.
-using PortLossHandler = std::function<void(const std::string &reason)>;
-void SetPortLossHandler(PortLossHandler handler);
+// Told, once each, what the user should hear about an access: the port went away (it counts
+// as closed from then on), or another program held it.
+using PortNoticeHandler = std::function<void(const std::string &notice)>;
+void SetPortNoticeHandler(PortNoticeHandler handler);
+
+// A sequence of accesses that no other program's may interleave (ppdev); elsewhere a no-op.
+// False, with a notice, when the port could not be had.
+bool HoldPort();
+void LetGoOfPort();

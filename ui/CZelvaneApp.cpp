@@ -60,14 +60,14 @@ bool CZelvaneApp::InitInstance()
         else if (auto *box = qobject_cast<QDialog *>(window))
             box->reject();
     });
-    SetPortLossHandler([](const std::string &reason) {
-        qCWarning(lcPort).noquote() << QString::fromStdString(reason) + "; the port is closed";
+    SetPortNoticeHandler([](const std::string &notice) {
+        qCWarning(lcPort).noquote() << QString::fromStdString(notice);
     });
     g_runningPanel = &panel;
     static const bool registered = std::atexit(closeDriverAtExit) == 0;
     (void)registered;
     panel.DoModal();
     g_runningPanel = nullptr;
-    SetPortLossHandler(nullptr);
+    SetPortNoticeHandler(nullptr);
     return false;
 }

@@ -45,8 +45,8 @@ class PinPanelTest : public ::testing::Test {
 protected:
     void open(std::deque<std::uint8_t> reads = {})
     {
-        SetPortBackendOpener(
-            [this, reads] { return std::make_unique<RecordingPort>(trace, reads); });
+        SetPortOpener(
+            [this, reads] { return PortOpening{std::make_unique<RecordingPort>(trace, reads), {}}; });
         ASSERT_TRUE(InitializeWinIo());
     }
     void startPassAndClear()
@@ -57,7 +57,7 @@ protected:
     void TearDown() override
     {
         ShutdownWinIo();
-        SetPortBackendOpener(nullptr);
+        SetPortOpener(nullptr);
     }
 
     CallTrace trace;
@@ -155,7 +155,7 @@ TEST_F(PinPanelTest, IdentifiersOfNoOutputPinLeaveNoTrace)
 
 TEST_F(PinPanelTest, WithTheDriverClosedClicksStillToggleAndReadsStillShow)
 {
-    SetPortBackendOpener([] { return nullptr; });
+    SetPortOpener([] { return PortOpening{nullptr, {"no port here"}}; });
     ASSERT_FALSE(InitializeWinIo());
     startPassAndClear();
     ClickOutputPin(levels, sink, 1042);
@@ -173,7 +173,7 @@ TEST_F(PinPanelTest, WithTheDriverClosedClicksStillToggleAndReadsStillShow)
 TEST(PinPanelOnSimulatedPort, DataPinsShowUpOnTheWiredStatusPins)
 {
     auto *port = new SimulatedPort;
-    SetPortBackendOpener([port] { return std::unique_ptr<PortBackend>(port); });
+    SetPortOpener([port] { return PortOpening{std::unique_ptr<PortBackend>(port), {}}; });
     ASSERT_TRUE(InitializeWinIo());
     CallTrace trace;
     RecordingSink sink(trace);
@@ -199,7 +199,7 @@ TEST(PinPanelOnSimulatedPort, DataPinsShowUpOnTheWiredStatusPins)
         << "released: C0 reads high again; C3 shows the outside pull";
 
     ShutdownWinIo();
-    SetPortBackendOpener(nullptr);
+    SetPortOpener(nullptr);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "DirectPortGrant.h"
 #include "KernelParport.h"
 #include "MessageText.h"
-#include "PortChoice.h"
+#include "PortSpec.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +24,56 @@ fs::path scratchFile(const std::string &name, const std::string &content)
     return path;
 }
 
-TEST(PortChoice, ParsesEveryDocumentedValueAndNothingElse)
+TEST(PortSpec, ParsesEveryDocumentedFormAndNothingElse)
 {
-    EXPECT_EQ(ParsePortChoice(nullptr), PortChoice::Auto);
-    EXPECT_EQ(ParsePortChoice(""), PortChoice::Auto);
-    EXPECT_EQ(ParsePortChoice("auto"), PortChoice::Auto);
-    EXPECT_EQ(ParsePortChoice("direct"), PortChoice::Direct);
-    EXPECT_EQ(ParsePortChoice("ppdev"), PortChoice::Ppdev);
-    EXPECT_EQ(ParsePortChoice("sim"), PortChoice::Simulated);
-    EXPECT_EQ(ParsePortChoice("none"), PortChoice::None);
-    for (const char *bad : {"SIM", "simulated", " sim", "direct ", "1"})
-        EXPECT_EQ(ParsePortChoice(bad), std::nullopt) << bad;
+    using M = PortMethod;
+    struct Case {
+        const char *text;
+        std::optional<M> method; // nullopt: refused
+        std::optional<unsigned> base = std::nullopt;
+        std::string node = {};
+    };
+    const Case cases[] = {
+        {nullptr, M::Auto},
+        {"", M::Auto},
+        {"auto", M::Auto},
+        {"direct", M::Direct},
+        {"ppdev", M::Ppdev},
+        {"sim", M::Simulated},
+        {"none", M::None},
+        {"direct:0x278", M::Direct, 0x278u},
+        {"direct:0XD010", M::Direct, 0xD010u},
+        {"direct:888", M::Direct, 888u},
+        {"direct:0xFFFD", M::Direct, 0xFFFDu},
+        {"ppdev:/dev/parport1", M::Ppdev, std::nullopt, "/dev/parport1"},
+        {"ppdev:2", M::Ppdev, std::nullopt, "/dev/parport2"},
+        {"SIM", std::nullopt},
+        {" sim", std::nullopt},
+        {"direct ", std::nullopt},
+        {"direct:", std::nullopt},
+        {"direct:0x", std::nullopt},
+        {"direct:0xFFFE", std::nullopt}, // its registers would run past 0xFFFF
+        {"direct:-1", std::nullopt},
+        {"direct:0x378 ", std::nullopt},
+        {"direct:99999999999", std::nullopt},
+        {"ppdev:", std::nullopt},
+        {"ppdev:/", std::nullopt},
+        {"ppdev:parport0", std::nullopt},
+        {"ppdev:-1", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        const ParsedPortSpec parsed = ParsePortSpec(c.text);
+        SCOPED_TRACE(c.text ? c.text : "(unset)");
+        ASSERT_EQ(parsed.spec.has_value(), c.method.has_value()) << parsed.error;
+        if (!parsed.spec) {
+            EXPECT_EQ(parsed.error, "ZELVANE_PORT=" + QuotedForMessage(c.text) +
+                                        " is not known; use " + std::string(kPortSpecForms));
+            continue;
+        }
+        EXPECT_EQ(parsed.spec->method, *c.method);
+        EXPECT_EQ(parsed.spec->directBase, c.base);
+        EXPECT_EQ(parsed.spec->ppdevNode, c.node);
+    }
 }
 
 TEST(KernelParport, AcceptsOnlyAnIoPortBaseAndReadsTheHolder)
@@ -81,29 +120,28 @@ TEST(MessageText, OutsideTextIsQuotedEscapedAndCut)
 
 TEST(PortOpening, SimulatedAndNone)
 {
-    auto sim = OpenPortBackend({"sim"});
+    auto sim = OpenPortBackend(ParsePortSpec("sim"));
     ASSERT_TRUE(sim.backend);
     EXPECT_EQ(sim.backend->describe(), "simulated port with loopback plug");
 
-    auto none = OpenPortBackend({"none"});
+    auto none = OpenPortBackend(ParsePortSpec("none"));
     EXPECT_FALSE(none.backend);
     EXPECT_EQ(none.refusals, std::vector<std::string>{"ZELVANE_PORT=none: no port opened"});
 }
 
 TEST(PortOpening, PpdevRefusalsSayWhy)
 {
-    auto missing = OpenPortBackend({"ppdev", "/nonexistent/parport0"});
+    auto missing = OpenPortBackend(ParsePortSpec("ppdev:/nonexistent/parport0"));
     EXPECT_FALSE(missing.backend);
-    EXPECT_EQ(missing.refusals,
-              std::vector<std::string>{
-                  "ppdev: /nonexistent/parport0: no such device (is the ppdev module loaded?)"});
+    ASSERT_EQ(missing.refusals.size(), 1u);
+    EXPECT_EQ(missing.refusals[0].rfind("ppdev: /nonexistent/parport0: no such device", 0), 0u);
 
     // Nodes that are not the kernel's parallel-port devices are not even opened.
     const fs::path fifo = fs::temp_directory_path() / ("zelvane-fifo-" + std::to_string(getpid()));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string &path : {scratchFile("notaport", "").string(), fifo.string(),
                                     std::string("/dev/null"), std::string("/tmp")}) {
-        auto wrong = OpenPortBackend({"ppdev", path});
+        auto wrong = OpenPortBackend(ParsePortSpec(("ppdev:" + path).c_str()));
         EXPECT_FALSE(wrong.backend);
         EXPECT_EQ(wrong.refusals,
                   std::vector<std::string>{"ppdev: " + path + ": not a parallel-port device"});
@@ -114,11 +152,11 @@ TEST(PortOpening, PpdevRefusalsSayWhy)
 TEST(PortOpening, DirectNeedsTheStartUpGrant)
 {
     // No grant was asked for in this process, so direct refuses and auto moves on to ppdev.
-    auto direct = OpenPortBackend({"direct"});
+    auto direct = OpenPortBackend(ParsePortSpec("direct"));
     EXPECT_FALSE(direct.backend);
     EXPECT_EQ(direct.refusals, std::vector<std::string>{"direct: not requested"});
 
-    auto automatic = OpenPortBackend({"auto", "/nonexistent/parport0"});
+    auto automatic = OpenPortBackend(ParsePortSpec("auto"));
     EXPECT_FALSE(automatic.backend);
     ASSERT_EQ(automatic.refusals.size(), 2u);
     EXPECT_EQ(automatic.refusals[0], "direct: not requested");
@@ -127,11 +165,11 @@ TEST(PortOpening, DirectNeedsTheStartUpGrant)
 
 TEST(DirectPortGrant, IsNotAskedForOtherChoicesAndPrivilegeIsDroppedAnyway)
 {
-    setenv("ZELVANE_PORT", "sim", 1);
+    SelectPortSpec(ParsePortSpec("sim"));
     const DirectPortGrant &grant = RequestDirectPortGrant();
     EXPECT_FALSE(grant.granted);
     EXPECT_EQ(grant.refusal, "not requested");
-    unsetenv("ZELVANE_PORT");
+    SelectPortSpec(ParsePortSpec(nullptr));
 
     // Root (as CI runs this) must not keep any way back to a capability either.
     std::map<std::string, std::string> expected{{"CapInh:", "0000000000000000"},

@@ -10,14 +10,15 @@ class WinIoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetPortBackendOpener([this] {
-            return std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{}, 0x5A);
+        SetPortOpener([this] {
+            return PortOpening{
+                std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{}, 0x5A), {}};
         });
     }
     void TearDown() override
     {
         ShutdownWinIo();
-        SetPortBackendOpener(nullptr);
+        SetPortOpener(nullptr);
     }
     CallTrace trace;
 };
@@ -56,7 +57,7 @@ TEST_F(WinIoTest, AcceptsOnlyThePortsRegistersOneByteAtATime)
 
 TEST_F(WinIoTest, WithoutAnOpenPortCallsReturnNormallyAndTouchNothing)
 {
-    SetPortBackendOpener([] { return nullptr; });
+    SetPortOpener([] { return PortOpening{nullptr, {"no port here"}}; });
     EXPECT_FALSE(InitializeWinIo());
     EXPECT_FALSE(PortRefusals().empty());
 
@@ -83,13 +84,13 @@ TEST_F(WinIoTest, ShutdownClosesThePort)
 TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
 {
     RecordingPort *port = nullptr;
-    SetPortBackendOpener([&] {
+    SetPortOpener([&] {
         auto opened = std::make_unique<RecordingPort>(trace);
         port = opened.get();
-        return opened;
+        return PortOpening{std::move(opened), {}};
     });
     std::vector<std::string> reports;
-    SetPortLossHandler([&](const std::string &reason) { reports.push_back(reason); });
+    SetPortNoticeHandler([&](const std::string &notice) { reports.push_back(notice); });
     ASSERT_TRUE(InitializeWinIo());
     EXPECT_TRUE(SetPortVal(0x378, 0x01, 1));
     port->goAway();
@@ -99,32 +100,30 @@ TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
     EXPECT_EQ(word, kUnreadablePortValue);
     EXPECT_FALSE(SetPortVal(0x37A, 0x04, 1));
     ShutdownWinIo();
-    SetPortLossHandler(nullptr);
+    SetPortNoticeHandler(nullptr);
     EXPECT_EQ(reports, std::vector<std::string>{"the recording port went away"});
     EXPECT_EQ(trace, (CallTrace{"write 0x378 0x01", "close"})) << "closed at the loss, only then";
 }
 
-TEST(WinIoOpening, SimulatedPortThroughTheLayer)
+// The default opener opens the selected choice; a second opening without a shutdown between
+// replaces the first, closing it once.
+TEST(WinIoOpening, SelectedChoiceThroughTheLayerAndASecondOpeningIsHarmless)
 {
-    setenv("ZELVANE_PORT", "sim", 1);
+    SelectPortSpec(ParsePortSpec("sim"));
     ASSERT_TRUE(InitializeWinIo());
     EXPECT_TRUE(PortRefusals().empty());
     EXPECT_TRUE(SetPortVal(0x378, 0x15, 1));
     std::uint32_t status = 0;
     EXPECT_TRUE(GetPortVal(0x379, &status, 1));
     EXPECT_EQ(status, 0x2Fu) << "S3, S5 high; S7 high reads as bit 7 clear";
-    ShutdownWinIo();
-    unsetenv("ZELVANE_PORT");
-}
+    ASSERT_TRUE(InitializeWinIo());
+    EXPECT_EQ(OpenPortDescription(), "simulated port with loopback plug");
 
-TEST(WinIoOpening, UnknownChoiceFailsWithAClearReason)
-{
-    setenv("ZELVANE_PORT", "lpt1", 1);
+    SelectPortSpec(ParsePortSpec("lpt1"));
     EXPECT_FALSE(InitializeWinIo());
-    ASSERT_EQ(PortRefusals().size(), 1u);
-    EXPECT_EQ(PortRefusals()[0],
-              "ZELVANE_PORT=\"lpt1\" is not known; use auto, direct, ppdev, sim or none");
-    unsetenv("ZELVANE_PORT");
+    EXPECT_EQ(PortRefusals(), std::vector<std::string>{SelectedPortSpec().error});
+    EXPECT_FALSE(SetPortVal(0x378, 0x15, 1)) << "the earlier port is closed";
+    SelectPortSpec(ParsePortSpec(nullptr));
 }
 
 } // namespace

@@ -247,7 +247,7 @@ int main(int argc, char *argv[])
     const int actions = argc > 1 ? std::atoi(argv[1]) : 100000;
     CZelvaneApp app(argc, argv);
     auto *port = new SimulatedPort;
-    SetPortBackendOpener([port] { return std::unique_ptr<PortBackend>(port); });
+    SetPortOpener([port] { return PortOpening{std::unique_ptr<PortBackend>(port), {}}; });
     bool passed = false;
     CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
@@ -256,7 +256,7 @@ int main(int argc, char *argv[])
         panel.reject();
     });
     panel.DoModal();
-    SetPortBackendOpener(nullptr);
+    SetPortOpener(nullptr);
     std::printf("%s\n", passed ? "soak PASSED" : "soak FAILED");
     return passed ? 0 : 1;
 }

@@ -17,13 +17,13 @@ class PanelHarness {
 public:
     explicit PanelHarness(bool portOpens = true)
     {
-        SetPortBackendOpener([this, portOpens]() -> std::unique_ptr<PortBackend> {
+        SetPortOpener([this, portOpens]() -> PortOpening {
             if (!portOpens)
-                return nullptr;
-            return std::make_unique<RecordingPort>(trace, reads);
+                return {nullptr, {"the test port does not open"}};
+            return {std::make_unique<RecordingPort>(trace, reads), {}};
         });
     }
-    ~PanelHarness() { SetPortBackendOpener(nullptr); }
+    ~PanelHarness() { SetPortOpener(nullptr); }
 
     int run(std::vector<std::function<void()>> steps)
     {

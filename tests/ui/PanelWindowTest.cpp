@@ -58,8 +58,10 @@ void compareWithDesign(QDialog &window, const std::vector<DesignedControl> &desi
             controls << widget;
     QCOMPARE(controls.size(), qsizetype(design.size()));
     for (const DesignedControl &expected : design) {
-        const QByteArray what =
-            QByteArray(expected.kind) + " " + QTest::toString(expected.rect) + " " + expected.text;
+        const QRect r = expected.rect;
+        const QByteArray what = QString::asprintf("%s %d,%d %dx%d %s", expected.kind, r.x(), r.y(),
+                                                  r.width(), r.height(), expected.text)
+                                    .toUtf8();
         QList<QWidget *> found;
         for (QWidget *control : controls)
             if (control->geometry() == expected.rect &&

@@ -1,0 +1,188 @@
+#include "PortDoctor.h"
+
+#include "KernelParport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct GroupEntry {
+    std::string name;
+    unsigned gid = 0;
+    std::vector<std::string> members;
+};
+
+std::vector<GroupEntry> readGroups(const std::string &root)
+{
+    std::vector<GroupEntry> groups;
+    std::ifstream in(root + "/etc/group");
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        GroupEntry entry;
+        std::string password, gid, members;
+        if (!std::getline(fields, entry.name, ':') || !std::getline(fields, password, ':') ||
+            !std::getline(fields, gid, ':'))
+            continue;
+        std::getline(fields, members);
+        entry.gid = static_cast<unsigned>(std::strtoul(gid.c_str(), nullptr, 10));
+        std::istringstream names(members);
+        for (std::string member; std::getline(names, member, ',');)
+            entry.members.push_back(member);
+        groups.push_back(entry);
+    }
+    return groups;
+}
+
+bool onlyUsbPrinters(const MachinePorts &machine)
+{
+    return machine.ports.empty() && !machine.usbPrinters.empty();
+}
+
+std::string usbPrinterAdvice(const MachinePorts &machine)
+{
+    return "only a USB printer-class adapter is present (" + machine.usbPrinters.front().node +
+           "): it cannot drive single pins, as the USB printer class carries a stream of bytes "
+           "to a printer and the adapter's own chip works the pins; fix: use the motherboard's "
+           "port or a PCI or PCIe parallel card";
+}
+
+std::string driverAdvice(const MachinePorts &machine)
+{
+    if (onlyUsbPrinters(machine))
+        return usbPrinterAdvice(machine);
+    if (!machine.parportLoaded)
+        return "no parallel-port driver is loaded; fix: sudo modprobe -a parport_pc ppdev";
+    if (machine.ports.empty())
+        return "the kernel's parallel-port driver found no port";
+    if (!machine.ppdevLoaded)
+        return "the ppdev module is not loaded; fix: sudo modprobe ppdev";
+    return {};
+}
+
+std::string lpAdvice(const std::string &device)
+{
+    return "the printer driver lp holds the port (" + device +
+           "); fix: sudo rmmod lp, and to keep it from loading: "
+           "echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf";
+}
+
+std::string groupAdvice(const DoctorContext &context, const std::string &node)
+{
+    struct stat seen {};
+    if (stat((context.root + node).c_str(), &seen) != 0)
+        return {};
+    const auto &mine = context.user.groups;
+    if (std::find(mine.begin(), mine.end(), seen.st_gid) != mine.end())
+        return {};
+    std::string group = std::to_string(seen.st_gid);
+    bool listed = false;
+    for (const GroupEntry &entry : readGroups(context.root)) {
+        if (entry.gid != seen.st_gid)
+            continue;
+        group = entry.name;
+        listed = std::find(entry.members.begin(), entry.members.end(), context.user.name) !=
+                 entry.members.end();
+    }
+    const std::string cause =
+        node + " belongs to group " + group + ", which this session is not in";
+    if (listed)
+        return cause + "; fix: /etc/group already lists " + context.user.name +
+               ", so log out and in again (or run: newgrp " + group + ")";
+    return cause + "; fix: sudo usermod -aG " + group + " " + context.user.name +
+           ", then log out and in again";
+}
+
+// From /etc/passwd itself: the name service would need shared libraries a static build
+// lacks.
+std::string userName(uid_t uid)
+{
+    std::ifstream in("/etc/passwd");
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string name, password, id;
+        if (std::getline(fields, name, ':') && std::getline(fields, password, ':') &&
+            std::getline(fields, id, ':') && id == std::to_string(uid))
+            return name;
+    }
+    return std::to_string(uid);
+}
+
+} // namespace
+
+UserIdentity UserIdentity::OfThisProcess()
+{
+    UserIdentity user;
+    user.name = userName(getuid());
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(getgroups(0, nullptr), 0)));
+    const int count = getgroups(static_cast<int>(groups.size()), groups.data());
+    for (int i = 0; i < count; ++i)
+        user.groups.push_back(groups[static_cast<std::size_t>(i)]);
+    user.groups.push_back(getegid());
+    return user;
+}
+
+DoctorContext ThisMachine()
+{
+    return {DiscoverPorts(), UserIdentity::OfThisProcess(), ""};
+}
+
+std::string DiagnosePpdevNode(const DoctorContext &context, const std::string &node, int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        for (const ParallelPort &port : context.machine.ports)
+            if (port.holder.rfind("lp", 0) == 0)
+                return lpAdvice(port.holder);
+        return driverAdvice(context.machine);
+    case EACCES:
+    case EPERM:
+        return groupAdvice(context, node);
+    default:
+        return {};
+    }
+}
+
+std::string DiagnoseHeldPort(const DoctorContext &context, unsigned portNumber)
+{
+    const ParallelPort *port = FindPort(context.machine, portNumber);
+    if (!port)
+        return {};
+    if (port->holder.rfind("lp", 0) == 0)
+        return lpAdvice(port->holder);
+    if (port->holder.empty() || port->holder == "none")
+        return {};
+    return "held by " + port->holder;
+}
+
+std::string DiagnoseDirectRefusal(const DoctorContext &context, int error)
+{
+    if (context.machine.lockdown)
+        return "the kernel is locked down (Secure Boot), which refuses raw I/O even to root; "
+               "fix: use ZELVANE_PORT=ppdev";
+    if (error == EPERM)
+        return "direct I/O needs root or CAP_SYS_RAWIO; fix: use ZELVANE_PORT=ppdev, or "
+               "sudo setcap cap_sys_rawio+ep on the program";
+    return {};
+}
+
+std::string DiagnoseDirectAt0x378(const DoctorContext &context)
+{
+    const auto &ports = context.machine.ports;
+    if (ports.empty() || std::any_of(ports.begin(), ports.end(),
+                                     [](const ParallelPort &port) { return port.base == 0x378u; }))
+        return {};
+    const ParallelPort &first = ports.front();
+    std::string advice = "the kernel's first port, parport" + std::to_string(first.number) + ", is";
+    advice += first.base ? " at 0x" + HexAddress(*first.base) : " at no I/O address";
+    advice += " and none is at 0x378; fix: use ";
+    if (first.base)
+        advice += "ZELVANE_PORT=direct:0x" + HexAddress(*first.base) + " or ";
+    return advice + "ZELVANE_PORT=ppdev:/dev/parport" + std::to_string(first.number);
+}

@@ -1,0 +1,157 @@
+#include "PortDoctor.h"
+#include "PortDiscovery.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A machine's procfs, sysfs, /dev and /etc/group, made up under a folder of its own.
+class FakeMachine {
+public:
+    FakeMachine()
+        : m_root(fs::temp_directory_path() / ("zelvane-machine-" + std::to_string(getpid())))
+    {
+        fs::remove_all(m_root);
+        fs::create_directories(m_root);
+    }
+    ~FakeMachine() { fs::remove_all(m_root); }
+
+    FakeMachine &file(const std::string &path, const std::string &content = "")
+    {
+        fs::create_directories((m_root / path.substr(1)).parent_path());
+        std::ofstream(m_root / path.substr(1)) << content;
+        return *this;
+    }
+    FakeMachine &dir(const std::string &path)
+    {
+        fs::create_directories(m_root / path.substr(1));
+        return *this;
+    }
+    // parportN at base, held by holder, with these devices attached.
+    FakeMachine &port(unsigned n, unsigned base, const std::string &holder,
+                      const std::vector<std::string> &devices = {})
+    {
+        const std::string proc = "/proc/sys/dev/parport/parport" + std::to_string(n);
+        file(proc + "/base-addr",
+             std::to_string(base) + "\t" + std::to_string(base + 0x400) + "\n");
+        file(proc + "/modes", "PCSPP,TRISTATE\n");
+        file(proc + "/devices/active", holder + "\n");
+        for (const auto &device : devices)
+            file(proc + "/devices/" + device + "/timeslice", "200\n");
+        return dir("/sys/module/parport").dir("/sys/module/ppdev");
+    }
+    FakeMachine &node(const std::string &path, unsigned gid)
+    {
+        file(path);
+        EXPECT_EQ(chown((m_root / path.substr(1)).c_str(), static_cast<uid_t>(-1), gid), 0);
+        return *this;
+    }
+    DoctorContext context(UserIdentity user = {"alice", {1000}}) const
+    {
+        return {DiscoverPorts(m_root.string()), std::move(user), m_root.string()};
+    }
+
+private:
+    fs::path m_root;
+};
+
+TEST(PortDiscovery, ReadsEveryPortAndUsbPrinter)
+{
+    FakeMachine machine;
+    machine.port(1, 0x278, "ppdev1", {"ppdev1"}).port(0, 0xD010, "none", {"lp0"});
+    machine.file("/dev/parport0").dir("/sys/class/usbmisc/lp0").dir("/sys/module/lp");
+    const MachinePorts found = machine.context().machine;
+    ASSERT_EQ(found.ports.size(), 2u);
+    const ParallelPort &first = found.ports[0];
+    EXPECT_EQ(first.number, 0u);
+    EXPECT_EQ(first.node, "/dev/parport0");
+    EXPECT_EQ(first.base, 0xD010u);
+    EXPECT_EQ(first.modes, "PCSPP,TRISTATE");
+    EXPECT_EQ(first.devices, std::vector<std::string>{"lp0"});
+    EXPECT_EQ(first.holder, "none");
+    EXPECT_EQ(found.ports[1].node, "") << "no /dev/parport1";
+    EXPECT_EQ(found.ports[1].holder, "ppdev1");
+    ASSERT_EQ(found.usbPrinters.size(), 1u);
+    EXPECT_EQ(found.usbPrinters[0].node, "/dev/usb/lp0");
+    EXPECT_TRUE(found.parportLoaded && found.ppdevLoaded && found.lpLoaded);
+    EXPECT_FALSE(found.lockdown);
+}
+
+// One case per wall a user meets, with the exact advice the refusal line carries.
+TEST(PortDoctor, NamesTheCauseAndTheFix)
+{
+    using Diagnose = std::function<std::string(const DoctorContext &)>;
+    struct Case {
+        const char *cause;
+        std::function<void(FakeMachine &)> make;
+        Diagnose diagnose;
+        std::string advice;
+    };
+    const auto ppdevMissing = [](const DoctorContext &c) {
+        return DiagnosePpdevNode(c, "/dev/parport0", ENOENT);
+    };
+    const auto ppdevDenied = [](const DoctorContext &c) {
+        return DiagnosePpdevNode(c, "/dev/parport0", EACCES);
+    };
+    const Case cases[] = {
+        {"lp holds the port", [](FakeMachine &m) { m.port(0, 0x378, "lp0", {"lp0"}); },
+         [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
+         "the printer driver lp holds the port (lp0); fix: sudo rmmod lp, and to keep it from "
+         "loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf"},
+        {"not in the node's group",
+         [](FakeMachine &m) {
+             m.port(0, 0x378, "none").node("/dev/parport0", 7).file("/etc/group", "lp:x:7:bob\n");
+         },
+         ppdevDenied,
+         "/dev/parport0 belongs to group lp, which this session is not in; fix: sudo usermod -aG "
+         "lp alice, then log out and in again"},
+        {"joined the group, not logged in again",
+         [](FakeMachine &m) {
+             m.port(0, 0x378, "none")
+                 .node("/dev/parport0", 7)
+                 .file("/etc/group", "lp:x:7:bob,alice\n");
+         },
+         ppdevDenied,
+         "/dev/parport0 belongs to group lp, which this session is not in; fix: /etc/group "
+         "already lists alice, so log out and in again (or run: newgrp lp)"},
+        {"kernel lockdown",
+         [](FakeMachine &m) {
+             m.file("/sys/kernel/security/lockdown", "none [integrity] confidentiality\n");
+         },
+         [](const DoctorContext &c) { return DiagnoseDirectRefusal(c, EPERM); },
+         "the kernel is locked down (Secure Boot), which refuses raw I/O even to root; fix: use "
+         "ZELVANE_PORT=ppdev"},
+        {"no parport driver", [](FakeMachine &) {}, ppdevMissing,
+         "no parallel-port driver is loaded; fix: sudo modprobe -a parport_pc ppdev"},
+        {"only a USB printer-class adapter",
+         [](FakeMachine &m) { m.dir("/sys/class/usbmisc/lp0").dir("/sys/module/parport"); },
+         ppdevMissing,
+         "only a USB printer-class adapter is present (/dev/usb/lp0): it cannot drive single pins, "
+         "as the USB printer class carries a stream of bytes to a printer and the adapter's own "
+         "chip works the pins; fix: use the motherboard's port or a PCI or PCIe parallel card"},
+        {"direct at 0x378, the first port elsewhere",
+         [](FakeMachine &m) { m.port(0, 0xD010, "none"); },
+         [](const DoctorContext &c) { return DiagnoseDirectAt0x378(c); },
+         "the kernel's first port, parport0, is at 0xD010 and none is at 0x378; fix: use "
+         "ZELVANE_PORT=direct:0xD010 or ZELVANE_PORT=ppdev:/dev/parport0"},
+        {"a port at 0x378 is fine",
+         [](FakeMachine &m) { m.port(0, 0xD010, "none").port(1, 0x378, "none"); },
+         [](const DoctorContext &c) { return DiagnoseDirectAt0x378(c); }, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cause);
+        FakeMachine machine;
+        c.make(machine);
+        EXPECT_EQ(c.diagnose(machine.context()), c.advice);
+    }
+}
+
+} // namespace
