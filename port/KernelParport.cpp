@@ -1,7 +1,9 @@
 #include "KernelParport.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -24,13 +26,20 @@ KernelPortBase ParportBaseAddress(unsigned portNumber, const std::string &procRo
     return reading;
 }
 
+// Read before every claim of a shared port, so plain system calls rather than a stream.
 std::optional<std::string> ParportHolder(unsigned portNumber, const std::string &procRoot)
 {
-    std::ifstream in(portDirectory(portNumber, procRoot) + "/devices/active");
-    std::string holder;
-    if (!std::getline(in, holder))
+    const std::string path = portDirectory(portNumber, procRoot) + "/devices/active";
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    return holder;
+    char text[64];
+    const ssize_t length = read(fd, text, sizeof text);
+    close(fd);
+    if (length <= 0)
+        return std::nullopt;
+    std::string holder(text, static_cast<std::size_t>(length));
+    return holder.substr(0, holder.find('\n'));
 }
 
 std::string HexAddress(unsigned address)
