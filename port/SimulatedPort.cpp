@@ -14,16 +14,36 @@ std::uint8_t SimulatedPort::controlPinLevels() const
     return driven & static_cast<std::uint8_t>(~m_controlPulledLow);
 }
 
+std::uint8_t SimulatedPort::dataPinLevels() const
+{
+    std::uint8_t levels = m_data;
+    for (unsigned wire = 0; wire < m_wiring.size(); ++wire) {
+        if (m_wiring[wire].kind == StatusWire::StuckHigh)
+            levels |= static_cast<std::uint8_t>(1u << wire);
+        else if (m_wiring[wire].kind == StatusWire::StuckLow)
+            levels &= static_cast<std::uint8_t>(~(1u << wire));
+    }
+    return levels;
+}
+
 std::uint8_t SimulatedPort::statusPinLevels() const
 {
-    return m_data & 0x1F; // loopback: D0..D4 appear on S3..S7
+    std::uint8_t levels = 0; // bit n = S(n+3)
+    for (unsigned input = 0; input < m_wiring.size(); ++input) {
+        const StatusWire &wire = m_wiring[input];
+        const bool high = wire.kind == StatusWire::FromData
+                              ? (dataPinLevels() >> wire.dataLine) & 1u
+                              : wire.kind != StatusWire::StuckLow;
+        levels |= static_cast<std::uint8_t>((high ? 1u : 0u) << input);
+    }
+    return levels;
 }
 
 bool SimulatedPort::readRegister(PortRegister reg, std::uint8_t &value)
 {
     switch (reg) {
     case PortRegister::Data:
-        value = m_data;
+        value = dataPinLevels();
         break;
     case PortRegister::Status:
         value = static_cast<std::uint8_t>(((statusPinLevels() << 3) ^ kStatusInvertedMask) |

@@ -2,6 +2,7 @@
 
 #include "PortBackend.h"
 
+#include <array>
 #include <cstdint>
 
 // A standard (SPP) port with a loopback plug fitted: D0..D4 are wired to S3, S4, S5, S6, S7,
@@ -13,6 +14,15 @@ public:
     bool writeRegister(PortRegister reg, std::uint8_t value) override;
     std::string describe() const override { return "simulated port with loopback plug"; }
 
+    // Where each status input S3..S7 takes its level from: by default the plug's wire from
+    // D0..D4. A wire stuck high or low also holds its data line there (read back from the
+    // data register, as on ports that read the pins); an open one lets its input float high.
+    struct StatusWire {
+        enum Kind { FromData, StuckHigh, StuckLow, Open } kind = FromData;
+        unsigned dataLine = 0;
+    };
+    void setLoopbackWiring(const std::array<StatusWire, 5> &wiring) { m_wiring = wiring; }
+
     // Something outside pulls these control pins low (bit n = Cn), whatever is driven.
     void setControlPinsPulledLow(std::uint8_t mask) { m_controlPulledLow = mask & 0x0F; }
 
@@ -22,9 +32,15 @@ public:
     // Electrical levels on the connector (bit n = pin level of Cn, or of S(n+3)).
     std::uint8_t controlPinLevels() const;
     std::uint8_t statusPinLevels() const;
+    std::uint8_t dataPinLevels() const;
 
 private:
     std::uint8_t m_data = 0x00;
     std::uint8_t m_control = 0x04; // what a PC's BIOS leaves: all control pins released high
     std::uint8_t m_controlPulledLow = 0x00;
+    std::array<StatusWire, 5> m_wiring{{{StatusWire::FromData, 0},
+                                        {StatusWire::FromData, 1},
+                                        {StatusWire::FromData, 2},
+                                        {StatusWire::FromData, 3},
+                                        {StatusWire::FromData, 4}}};
 };

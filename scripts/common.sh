@@ -16,7 +16,7 @@ ZELVANE_PACKAGES=(
 # Only the tests need these: an emulated PC with a parallel port, booted with Debian's kernel.
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file clang-format)
 # The real program driven on a virtual display, and the Debian package built and checked.
-ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream)
+ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream man-db jq)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

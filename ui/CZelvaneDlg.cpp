@@ -5,6 +5,7 @@
 #include "DialogBuilder.h"
 #include "IndicatorImages.h"
 #include "IndicatorLabel.h"
+#include "LiveInputs.h"
 #include "Logging.h"
 #include "PinPanel.h"
 #include "WinIo.h"
@@ -34,6 +35,8 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent) : QDialog(parent), 
         }
     }
     connect(qApp, &QApplication::focusChanged, this, &CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks);
+    m_livePoll.setInterval(kLivePollMilliseconds);
+    connect(&m_livePoll, &QTimer::timeout, this, &CZelvaneDlg::PollLiveInputs);
 }
 
 CZelvaneDlg::~CZelvaneDlg()
@@ -105,6 +108,15 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     QAction *close = m_windowMenu->addAction(
         QStringLiteral("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")), this, &QWidget::close);
     addAction(close); // so that Alt+F4 works with no window manager to carry it out
+    // Off at every start: the program keeps no settings.
+    m_liveInputs = m_windowMenu->addAction(QStringLiteral("实时读取输入(&L)"));
+    m_liveInputs->setCheckable(true);
+    connect(m_liveInputs, &QAction::toggled, this, [this](bool on) {
+        if (on)
+            m_livePoll.start();
+        else
+            m_livePoll.stop();
+    });
     const QString about = QString::fromUtf8(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_windowMenu->addSeparator();
@@ -159,6 +171,16 @@ void CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks()
         focused = nullptr;
     for (QPushButton *candidate : std::as_const(m_buttons))
         candidate->setDefault(candidate == focused);
+}
+
+// The control pins are not polled: their read writes the register.
+void CZelvaneDlg::PollLiveInputs()
+{
+    std::uint8_t shown = 0;
+    for (const ConnectorPin *pin : kStatusUpdateOrder)
+        if (indicator(pin->controlId)->image() == IDB_HIGH)
+            shown |= static_cast<std::uint8_t>(1u << (pin->bit - 3u));
+    PollStatusPort(*this, shown);
 }
 
 void CZelvaneDlg::changeEvent(QEvent *event)

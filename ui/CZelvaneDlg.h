@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QTimer>
 
 class IndicatorLabel;
 class QMenu;
@@ -30,6 +31,10 @@ public:
     IndicatorLabel *indicator(int controlId) const { return m_indicators.value(controlId); }
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
+    QAction *liveInputsAction() const { return m_liveInputs; }
+
+    // How often live inputs read the status register.
+    static constexpr int kLivePollMilliseconds = 50;
 
 public slots:
     // Ends the run as Close does, from wherever it is: boxes over the panel are closed first,
@@ -57,6 +62,7 @@ private:
     void OpenPortDriver();
     void CentreInWorkArea();
     void ShowDefaultOnlyWhereEnterClicks();
+    void PollLiveInputs();
 
     using Handler = void (CZelvaneDlg::*)(int);
     static const QHash<int, Handler> &CommandMap();
@@ -65,6 +71,8 @@ private:
     QHash<int, IndicatorLabel *> m_indicators;
     QHash<int, QPushButton *> m_buttons;
     QMenu *m_windowMenu = nullptr;
+    QAction *m_liveInputs = nullptr;
+    QTimer m_livePoll;
     bool m_shutdownPending = false;
     bool m_endRequested = false;
     bool m_frameCentred = false;

@@ -1,6 +1,7 @@
 #include "IndicatorLabel.h"
 
 #include "IndicatorImages.h"
+#include "PinDescription.h"
 
 #include <QMouseEvent>
 
@@ -47,4 +48,15 @@ void IndicatorLabel::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
     if (event->button() == Qt::LeftButton)
         emit command(m_controlId, kDoubleClicked);
+}
+
+bool IndicatorLabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (const ConnectorPin *pin = findPinByControlId(static_cast<unsigned>(m_controlId))) {
+            const bool high = m_image == IDB_HIGH || m_image == IDB_CTRL_HIGH;
+            setToolTip(QString::fromStdString(PinDescription(*pin, high ? 1 : 0)));
+        }
+    }
+    return QLabel::event(event);
 }

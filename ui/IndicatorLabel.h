@@ -25,6 +25,7 @@ signals:
     void command(int controlId, int notifyCode);
 
 protected:
+    bool event(QEvent *event) override; // the tooltip says which pin, at its shown level
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

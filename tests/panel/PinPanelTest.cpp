@@ -45,8 +45,9 @@ class PinPanelTest : public ::testing::Test {
 protected:
     void open(std::deque<std::uint8_t> reads = {})
     {
-        SetPortOpener(
-            [this, reads] { return PortOpening{std::make_unique<RecordingPort>(trace, reads), {}}; });
+        SetPortOpener([this, reads] {
+            return PortOpening{std::make_unique<RecordingPort>(trace, reads), {}};
+        });
         ASSERT_TRUE(InitializeWinIo());
     }
     void startPassAndClear()

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,32 @@ private:
     CallTrace &m_trace;
     std::deque<std::uint8_t> m_reads;
     std::uint8_t m_fallback;
+};
+
+// Passes every access to a real backend and records it, as RecordingPort does.
+class TracedPort final : public PortBackend {
+public:
+    TracedPort(CallTrace &trace, std::unique_ptr<PortBackend> real)
+        : m_trace(trace), m_real(std::move(real))
+    {
+    }
+
+    bool readRegister(PortRegister reg, std::uint8_t &value) override
+    {
+        const bool done = m_real->readRegister(reg, value);
+        m_trace.push_back("read " + registerName(reg) + " " + hexByte(value));
+        return done;
+    }
+    bool writeRegister(PortRegister reg, std::uint8_t value) override
+    {
+        m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
+        return m_real->writeRegister(reg, value);
+    }
+    std::string describe() const override { return m_real->describe(); }
+
+private:
+    CallTrace &m_trace;
+    std::unique_ptr<PortBackend> m_real;
 };
 
 inline std::string imageName(ImageId image)

@@ -4,8 +4,10 @@
 #include "IndicatorImages.h"
 #include "PanelHarness.h"
 #include "PinTable.h"
+#include "SimulatedPort.h"
 
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -155,6 +157,8 @@ private slots:
     void everyWayOutClosesTheDriverOnce();
     void initFailIsShownOnceBeforeTheWindowWhichStillWorks();
     void windowMenuEndsWithTheAboutEntry();
+    void liveInputsFollowTheLoopbackUntilTurnedOff();
+    void tooltipsSayWhichPin();
 };
 
 void PanelWindowTest::startShowsTheArmedOutputsHighAndTouchesNoRegister()
@@ -442,9 +446,56 @@ void PanelWindowTest::windowMenuEndsWithTheAboutEntry()
     PanelHarness h;
     h.run({[&] {
         const auto actions = h.panel.windowMenu()->actions();
-        QCOMPARE(actions.size(), 3);
-        QVERIFY(actions[1]->isSeparator());
-        QCOMPARE(actions[2]->text(), QStringLiteral("关于 Zelvane(&A)..."));
+        QCOMPARE(actions.size(), 4);
+        QCOMPARE(actions[1], h.panel.liveInputsAction()); // before the About entry's separator
+        QVERIFY(actions[2]->isSeparator());
+        QCOMPARE(actions[3]->text(), QStringLiteral("关于 Zelvane(&A)..."));
+    }});
+}
+
+void PanelWindowTest::liveInputsFollowTheLoopbackUntilTurnedOff()
+{
+    PanelHarness h;
+    SetPortOpener([&] {
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::make_unique<SimulatedPort>()),
+                           {}};
+    });
+    h.run({[&] {
+        QAction *live = h.panel.liveInputsAction();
+        QCOMPARE(live->text(), QStringLiteral("实时读取输入(&L)"));
+        QVERIFY(live->isCheckable() && !live->isChecked());   // off at every start
+        QTest::mouseClick(h.indicator(1039), Qt::LeftButton); // D0 low: the plug takes S3 low
+        h.trace.clear();
+        live->setChecked(true);
+        QTRY_COMPARE(h.indicator(1052)->image(), IDB_IN_LOW); // with no read click
+        QTRY_VERIFY(h.trace.size() >= 3);
+        for (const std::string &access : h.trace) // one status read per poll, nothing written
+            QCOMPARE(access, std::string("read 0x379 0x77"));
+        QCOMPARE(h.indicator(1048)->image(), IDB_HIGH);
+        live->setChecked(false);
+        h.trace.clear();
+        QTest::qWait(4 * CZelvaneDlg::kLivePollMilliseconds);
+        QCOMPARE(h.trace, CallTrace{}); // off stops the reads at once
+    }});
+}
+
+void PanelWindowTest::tooltipsSayWhichPin()
+{
+    PanelHarness h;
+    h.run({[&] {
+        const std::pair<int, const char *> expected[] = {
+            {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平"},
+            {1037, "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 低电平"}, // clicked low
+            {1048, "S7 · 11 脚 · 状态口 0x379 第 7 位（硬件反相） · 高电平"},
+            {1055, "G0 · 18 脚 · 地 · 低电平"}};
+        QTest::mouseClick(h.indicator(1037), Qt::LeftButton);
+        for (const auto &[id, text] : expected) {
+            IndicatorLabel *label = h.indicator(id);
+            QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(label, &hover);
+            QCOMPARE(label->toolTip(), QString::fromUtf8(text));
+        }
+        QCOMPARE(h.trace, CallTrace{"write 0x37A 0x05"}); // hovering touches no port
     }});
 }
 
