@@ -10,6 +10,7 @@
 #include "PinPanel.h"
 #include "PortOpening.h"
 #include "WinIo.h"
+#include "Zelvanectl.h"
 
 #include <chrono>
 #include <csetjmp>
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <grp.h>
 #include <linux/ppdev.h>
+#include <sstream>
 #include <string>
 #include <sys/io.h>
 #include <sys/ioctl.h>
@@ -501,6 +503,58 @@ int runPortGoesAway()
     return 0;
 }
 
+// zelvanectl's own path, in process: a sequence over direct I/O and over ppdev, its bytes
+// on the cable.
+int runZelvanectl(const char *port, const char *first, const char *second)
+{
+    std::ostringstream out, err;
+    const int status =
+        RunZelvanectl({"--port", port, "write", "control", "0x0C", "write", "data", first, "pulse",
+                       "C0", "1", "write", "data", second, "pulse", "C0", "1", "read", "data"},
+                      out, err);
+    CHECK(status == 0, "zelvanectl --port %s: status %d, %s", port, status, err.str().c_str());
+    std::printf("GUEST-CTL %s: %s", port, out.str().c_str());
+    return 0;
+}
+
+// Writes a second through zelvanectl's set (the port held) against the raw instruction and
+// the raw ioctl on a claimed device.
+double setWritesPerSecond(const char *port, long writes)
+{
+    std::vector<std::string> arguments{"--port", port};
+    for (long i = 0; i < writes; ++i) {
+        arguments.push_back("set");
+        arguments.push_back(i % 2 ? "D0=0" : "D0=1");
+    }
+    std::ostringstream out, err;
+    const auto start = std::chrono::steady_clock::now();
+    const int status = RunZelvanectl(arguments, out, err);
+    const double seconds = secondsSince(start);
+    CHECK(status == 0, "zelvanectl set x%ld over %s: %s", writes, port, err.str().c_str());
+    return writes / seconds;
+}
+
+int runZelvanectlBench()
+{
+    constexpr long kWrites = 20000;
+    const double direct = setWritesPerSecond("direct", kWrites);
+    const double rawOutb = 1e9 / nanosecondsPerCall(kWrites, [](long i) { outb(i & 1, 0x378); });
+    const double ppdev = setWritesPerSecond("ppdev", kWrites);
+    const int fd = open("/dev/parport0", O_RDWR);
+    if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
+        return 1;
+    const double rawIoctl = 1e9 / nanosecondsPerCall(kWrites, [fd](long i) {
+                                unsigned char b = i & 1;
+                                ioctl(fd, PPWDATA, &b);
+                            });
+    close(fd);
+    std::printf(
+        "BENCH zelvanectl set, port held: direct %.0f writes/s against raw outb %.0f (%.2fx); "
+        "ppdev %.0f writes/s against the raw ioctl %.0f (%.2fx); %ld writes, QEMU TCG\n",
+        direct, rawOutb, direct / rawOutb, ppdev, rawIoctl, ppdev / rawIoctl, kWrites);
+    return 0;
+}
+
 int runBench()
 {
     constexpr long kCalls = 10000;
@@ -582,6 +636,12 @@ int main(int argc, char *argv[])
         rc = runCopy("a", 0x10);
     else if (mode == "copy-b")
         rc = runCopy("b", 0x20);
+    else if (mode == "ctl-direct")
+        rc = runZelvanectl("direct", "0xC1", "0xC2");
+    else if (mode == "ctl-ppdev")
+        rc = runZelvanectl("ppdev", "0xD1", "0xD2");
+    else if (mode == "ctl-bench")
+        rc = runZelvanectlBench();
     else if (mode == "goes-away")
         rc = runPortGoesAway();
     if (rc == 0 && g_failures == 0) {
