@@ -11,7 +11,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION "Zelvane shows the 25-pin connector of the first parallel port with an \
 indicator under each pin: click a data or control pin to switch it, read the status and control \
-pins back. It reaches the port through ppdev (/dev/parport0, lp group) or, with CAP_SYS_RAWIO, by \
-direct register I/O at 0x378.")
+pins back, or watch the inputs live. zelvanectl drives the same pins from scripts. Both reach any \
+parallel port through ppdev (/dev/parportN, lp group) or, with CAP_SYS_RAWIO, by direct register I/O.")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
