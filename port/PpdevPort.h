@@ -15,6 +15,9 @@ class PpdevPort final : public PortBackend {
 public:
     // How long an access waits for a port that another program holds.
     static constexpr std::chrono::milliseconds kAccessWait{250};
+    // A port whose driver was unbound keeps answering data ioctls with zeros and no error;
+    // only a lookup of the port fails then. That lookup is one ioctl, done at most this often.
+    static constexpr std::chrono::milliseconds kPresenceCheckInterval{100};
 
     // Opens the device; a port that is merely busy opens. On failure returns null and says
     // why in failed.
@@ -53,5 +56,5 @@ private:
     bool m_heldReported = false;
     std::string m_lostReason;
     std::string m_notice;
-    std::chrono::steady_clock::time_point m_lastPresenceCheck{};
+    std::chrono::nanoseconds m_lastPresenceCheck{-kPresenceCheckInterval}; // on the coarse clock
 };
