@@ -66,9 +66,21 @@ std::string driverAdvice(const MachinePorts &machine)
 
 std::string lpAdvice(const std::string &device)
 {
-    return "the printer driver lp holds the port (" + device +
+    return "the printer driver lp has the port (" + device +
            "); fix: sudo rmmod lp, and to keep it from loading: "
            "echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf";
+}
+
+// The printer driver's device on a port, where it holds the port or is attached to it.
+std::string lpDevice(const MachinePorts &machine, const ParallelPort &port)
+{
+    if (port.holder.rfind("lp", 0) == 0)
+        return port.holder;
+    if (machine.lpLoaded)
+        for (const std::string &device : port.devices)
+            if (device.rfind("lp", 0) == 0)
+                return device;
+    return {};
 }
 
 std::string groupAdvice(const DoctorContext &context, const std::string &node)
@@ -135,11 +147,12 @@ std::string DiagnosePpdevNode(const DoctorContext &context, const std::string &n
 {
     switch (error) {
     case ENOENT:
+        return driverAdvice(context.machine);
     case ENODEV:
-    case ENXIO:
+    case ENXIO: // what a port taken by the printer driver answers
         for (const ParallelPort &port : context.machine.ports)
-            if (port.holder.rfind("lp", 0) == 0)
-                return lpAdvice(port.holder);
+            if (const std::string lp = lpDevice(context.machine, port); !lp.empty())
+                return lpAdvice(lp);
         return driverAdvice(context.machine);
     case EACCES:
     case EPERM:
@@ -154,8 +167,8 @@ std::string DiagnoseHeldPort(const DoctorContext &context, unsigned portNumber)
     const ParallelPort *port = FindPort(context.machine, portNumber);
     if (!port)
         return {};
-    if (port->holder.rfind("lp", 0) == 0)
-        return lpAdvice(port->holder);
+    if (const std::string lp = lpDevice(context.machine, *port); !lp.empty())
+        return lpAdvice(lp);
     if (port->holder.empty() || port->holder == "none")
         return {};
     return "held by " + port->holder;

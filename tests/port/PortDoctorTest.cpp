@@ -104,7 +104,12 @@ TEST(PortDoctor, NamesTheCauseAndTheFix)
     const Case cases[] = {
         {"lp holds the port", [](FakeMachine &m) { m.port(0, 0x378, "lp0", {"lp0"}); },
          [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
-         "the printer driver lp holds the port (lp0); fix: sudo rmmod lp, and to keep it from "
+         "the printer driver lp has the port (lp0); fix: sudo rmmod lp, and to keep it from "
+         "loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf"},
+        {"lp attached, the node answering no such device or address",
+         [](FakeMachine &m) { m.port(0, 0x378, "none", {"lp0"}).dir("/sys/module/lp"); },
+         [](const DoctorContext &c) { return DiagnosePpdevNode(c, "/dev/parport0", ENXIO); },
+         "the printer driver lp has the port (lp0); fix: sudo rmmod lp, and to keep it from "
          "loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf"},
         {"not in the node's group",
          [](FakeMachine &m) {
