@@ -1,5 +1,6 @@
 #include "CtlSession.h"
 
+#include "KernelParport.h"
 #include "LoopbackJudge.h"
 #include "PinTable.h"
 #include "PortDiscovery.h"
@@ -274,10 +275,7 @@ int CtlSession::ports()
     const MachinePorts machine = DiscoverPorts();
     for (const ParallelPort &port : machine.ports) {
         const bool mayOpen = !port.node.empty() && access(port.node.c_str(), R_OK | W_OK) == 0;
-        const std::string base =
-            port.base ? "0x" + hex(static_cast<std::uint8_t>(*port.base >> 8)).substr(2) +
-                            hex(static_cast<std::uint8_t>(*port.base)).substr(2)
-                      : "none";
+        const std::string base = port.base ? "0x" + HexAddress(*port.base) : "none";
         if (m_json) {
             m_out << "{\"port\":\"parport" << port.number << "\",\"node\":" << jsonString(port.node)
                   << ",\"base\":\"" << base << "\",\"modes\":" << jsonString(port.modes)

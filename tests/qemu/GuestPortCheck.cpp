@@ -519,6 +519,21 @@ int runZelvanectl(const char *port, const char *first, const char *second)
     return 0;
 }
 
+// Discovery on the real kernel: both emulated ports, their nodes, bases and holders.
+int runZelvanectlPorts()
+{
+    std::ostringstream out, err;
+    CHECK(RunZelvanectl({"ports"}, out, err) == 0, "zelvanectl ports: %s", err.str().c_str());
+    const std::string listed = out.str();
+    std::printf("GUEST-PORTS\n%s", listed.c_str());
+    for (const char *expected : {"parport0 node=/dev/parport0 base=0x378 modes=PCSPP",
+                                 "parport1 node=/dev/parport1 base=0x278 modes=PCSPP"})
+        CHECK(listed.find(expected) != std::string::npos, "lists %s", expected);
+    CHECK(listed.find("holder=none may-open=yes") != std::string::npos,
+          "free, and root may open it");
+    return 0;
+}
+
 std::vector<std::string> setArguments(const char *port, long writes)
 {
     std::vector<std::string> arguments{"--port", port};
@@ -655,6 +670,8 @@ int main(int argc, char *argv[])
         rc = runZelvanectl("direct", "0xC1", "0xC2");
     else if (mode == "ctl-ppdev")
         rc = runZelvanectl("ppdev", "0xD1", "0xD2");
+    else if (mode == "ctl-ports")
+        rc = runZelvanectlPorts();
     else if (mode == "ctl-bench")
         rc = runZelvanectlBench();
     else if (mode == "goes-away")
