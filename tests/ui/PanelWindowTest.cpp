@@ -465,6 +465,7 @@ void PanelWindowTest::tooltipsSayWhichPin()
         const std::pair<int, const char *> expected[] = {
             {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平"},
             {1037, "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 低电平"}, // clicked low
+            {1053, "C2 · 16 脚 · 控制口 0x37A 第 2 位 · 高电平"},
             {1048, "S7 · 11 脚 · 状态口 0x379 第 7 位（硬件反相） · 高电平"},
             {1055, "G0 · 18 脚 · 地 · 低电平"}};
         QTest::mouseClick(h.indicator(1037), Qt::LeftButton);
