@@ -27,6 +27,7 @@
 #include <string>
 #include <sys/io.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -389,6 +390,26 @@ int runHeldUnderSignals()
     return 0;
 }
 
+// With no room for a timer signal the wait cannot be bounded: the access is not tried, and
+// the user is told so.
+int runWithoutTimerSignals()
+{
+    std::vector<std::string> notices;
+    SetPortNoticeHandler([&](const std::string &notice) { notices.push_back(notice); });
+    CHECK(openThroughTap(), "the port opens");
+    const rlimit none{0, 0};
+    CHECK(setrlimit(RLIMIT_SIGPENDING, &none) == 0, "no room for queued signals");
+    CHECK(!SetPortVal(0x378, 0x66, 1), "no access without a bound on its wait");
+    CHECK(
+        notices ==
+            std::vector<std::string>{"/dev/parport0: cannot bound the wait for the port: no timer "
+                                     "signal could be armed (Resource temporarily unavailable); "
+                                     "the access failed"},
+        "the user is told why: %s", notices.empty() ? "" : notices[0].c_str());
+    ShutdownWinIo();
+    return 0;
+}
+
 // Once the holder has gone, or while it lets go, the next access gets the port.
 int runAccessWithin(double boundMs, const char *what)
 {
@@ -670,6 +691,8 @@ int main(int argc, char *argv[])
         rc = runZelvanectl("direct", "0xC1", "0xC2");
     else if (mode == "ctl-ppdev")
         rc = runZelvanectl("ppdev", "0xD1", "0xD2");
+    else if (mode == "no-timer")
+        rc = runWithoutTimerSignals();
     else if (mode == "ctl-ports")
         rc = runZelvanectlPorts();
     else if (mode == "ctl-bench")
