@@ -1,5 +1,7 @@
 #include "CtlOptions.h"
 
+#include "PinTable.h"
+
 #include <charconv>
 #include <cstdlib>
 
@@ -55,10 +57,11 @@ std::optional<unsigned> byteValue(const std::string &text)
     return value;
 }
 
-bool isOutputPin(const std::string &pin)
+// D0-D7 and C0-C3, by name.
+const ConnectorPin *outputPin(const std::string &name)
 {
-    return pin.size() == 2 && ((pin[0] == 'D' && pin[1] >= '0' && pin[1] <= '7') ||
-                               (pin[0] == 'C' && pin[1] >= '0' && pin[1] <= '3'));
+    const ConnectorPin *pin = findPinByLabel(name);
+    return pin && pin->clickable ? pin : nullptr;
 }
 
 constexpr unsigned kLongestWait = 24u * 3600u * 1000u; // a day
@@ -75,7 +78,7 @@ public:
             command(next());
         if (m_error.empty() && m_result.commands.empty() && !m_result.help && !m_result.version)
             m_error = "no command given";
-        return {m_result, m_error};
+        return {std::move(m_result), std::move(m_error)};
     }
 
 private:
@@ -142,11 +145,12 @@ private:
                 const std::string setting = next();
                 const std::string pin = setting.substr(0, setting.find('='));
                 const std::string level = setting.substr(setting.find('=') + 1);
-                if (!isOutputPin(pin) || (level != "0" && level != "1"))
+                const ConnectorPin *output = outputPin(pin);
+                if (!output || (level != "0" && level != "1"))
                     return void(m_error = "set: '" + setting +
                                           "' is not PIN=0 or PIN=1 with PIN "
                                           "one of D0-D7, C0-C3");
-                command.settings.push_back({pin, static_cast<std::uint8_t>(level == "1")});
+                command.settings.push_back({output, static_cast<std::uint8_t>(level == "1")});
             }
             if (command.settings.empty())
                 return void(m_error = "set needs PIN=0|1");
@@ -174,9 +178,9 @@ private:
             const auto pin = value(name);
             if (!pin)
                 return;
-            if (!isOutputPin(*pin))
+            command.pin = outputPin(*pin);
+            if (!command.pin)
                 return void(m_error = "pulse: '" + *pin + "' is not one of D0-D7, C0-C3");
-            command.pin = *pin;
             const auto ms = milliseconds("pulse " + *pin);
             if (!ms)
                 return;
@@ -197,7 +201,7 @@ private:
         } else {
             return void(m_error = "unknown command '" + name + "'");
         }
-        m_result.commands.push_back(command);
+        m_result.commands.push_back(std::move(command));
     }
 
     void watchOption(CtlCommand &command, const std::string &name)

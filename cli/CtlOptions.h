@@ -6,20 +6,22 @@
 #include <vector>
 
 // What zelvanectl was asked to do: zelvanectl [--port SPEC] [--json] COMMAND...
+struct ConnectorPin;
+
 struct PinSetting {
-    std::string pin; // D0-D7, C0-C3
+    const ConnectorPin *pin; // D0-D7, C0-C3
     std::uint8_t level;
 };
 
 struct CtlCommand {
     enum Kind { Ports, Read, Set, Write, Pulse, Sleep, Watch, LoopbackTest } kind;
-    std::string target;               // read: data|status|control|all; write: data|control
-    std::vector<PinSetting> settings; // set
-    std::string pin;                  // pulse
-    std::uint8_t byte = 0;            // write
-    unsigned milliseconds = 0;        // pulse, sleep; watch's interval
-    std::optional<unsigned> count;    // watch
-    std::optional<double> seconds;    // watch
+    std::string target;                // read: data|status|control|all; write: data|control
+    std::vector<PinSetting> settings;  // set
+    const ConnectorPin *pin = nullptr; // pulse
+    std::uint8_t byte = 0;             // write
+    unsigned milliseconds = 0;         // pulse, sleep; watch's interval
+    std::optional<unsigned> count;     // watch
+    std::optional<double> seconds;     // watch
 };
 
 struct CtlOptions {

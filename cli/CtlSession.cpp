@@ -117,12 +117,6 @@ std::string jsonString(const std::string &text)
     return quoted + "\"";
 }
 
-// The register and bit of an output pin, and whether the hardware inverts it.
-const ConnectorPin &outputPin(const std::string &name)
-{
-    return *findPinByLabel(name);
-}
-
 } // namespace
 
 CtlSession::~CtlSession()
@@ -319,7 +313,7 @@ int CtlSession::set(const std::vector<PinSetting> &settings)
         bool touched = false;
         std::uint8_t value = 0;
         for (const PinSetting &setting : settings) {
-            const ConnectorPin &pin = outputPin(setting.pin);
+            const ConnectorPin &pin = *setting.pin;
             if (pin.reg != reg)
                 continue;
             if (!touched && !current(reg, value))
@@ -345,7 +339,7 @@ int CtlSession::writeCommand(const CtlCommand &command)
 
 int CtlSession::pulse(const CtlCommand &command)
 {
-    const ConnectorPin &pin = outputPin(command.pin);
+    const ConnectorPin &pin = *command.pin;
     std::uint8_t before = 0;
     if (!current(*pin.reg, before))
         return failed(std::string("cannot read the ") + nameOf(*pin.reg) + " register");
