@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
-const char *const kCtlUsage = R"(Usage: zelvanectl [--port SPEC] [--json] COMMAND...
+const char *const kCtlUsage = R"(Usage: zelvanectl [--port PORT] [--json] COMMAND...
 Drive a parallel port's pins from scripts. The commands run in order within one opening of
 the port; on a ppdev port a sequence holds the port from its first access to its last, but
 for sleep, pulse's wait and watch's pauses.
@@ -24,7 +24,7 @@ Commands:
   loopback-test             checks a loopback plug (D0->S3 ... D4->S7) wire by wire
 
 Options:
-  --port SPEC   auto, direct, direct:BASE, ppdev, ppdev:NODE, ppdev:N, sim or none
+  --port PORT   auto, direct, direct:BASE, ppdev, ppdev:NODE, ppdev:N, sim or none
                 (default: $ZELVANE_PORT, then auto)
   --json        one JSON object per line
   --help        this text
@@ -105,8 +105,8 @@ private:
         else if (name == "--json")
             m_result.json = true;
         else if (name == "--port") {
-            if (auto spec = value(name))
-                m_result.port = *spec;
+            if (auto port = value(name))
+                m_result.port = *port;
         } else
             m_error = "unknown option '" + name + "'";
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// What zelvanectl was asked to do: zelvanectl [--port SPEC] [--json] COMMAND...
+// What zelvanectl was asked to do: zelvanectl [--port PORT] [--json] COMMAND...
 struct ConnectorPin;
 
 struct PinSetting {
@@ -25,7 +25,7 @@ struct CtlCommand {
 };
 
 struct CtlOptions {
-    std::optional<std::string> port; // --port SPEC
+    std::optional<std::string> port; // --port PORT
     bool json = false;
     bool help = false;
     bool version = false;

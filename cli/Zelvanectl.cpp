@@ -3,7 +3,7 @@
 #include "CtlOptions.h"
 #include "CtlSession.h"
 #include "DirectPortGrant.h"
-#include "PortSpec.h"
+#include "PortChoice.h"
 
 #ifndef ZELVANE_VERSION
 #define ZELVANE_VERSION "unknown"
@@ -27,10 +27,10 @@ int RunZelvanectl(const std::vector<std::string> &arguments, std::ostream &out, 
         return 0;
     }
     if (parsed.options.port) {
-        ParsedPortSpec spec = ParsePortSpec(parsed.options.port->c_str(), "--port");
-        if (!spec.spec)
-            return usage(spec.error);
-        SelectPortSpec(std::move(spec));
+        ParsedPortChoice chosen = ParsePortChoice(parsed.options.port->c_str(), "--port");
+        if (!chosen.choice)
+            return usage(chosen.error);
+        SelectPortChoice(std::move(chosen));
     }
     RequestDirectPortGrant(); // no thread exists here, and privilege goes at once
     CtlSession session(parsed.options.json, out, err);

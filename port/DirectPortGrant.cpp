@@ -52,17 +52,17 @@ DirectPortGrant askFor(unsigned base, bool probe)
 }
 #endif
 
-DirectPortGrant grantFor(const ParsedPortSpec &parsed)
+DirectPortGrant grantFor(const ParsedPortChoice &parsed)
 {
-    if (!parsed.spec ||
-        (parsed.spec->method != PortMethod::Auto && parsed.spec->method != PortMethod::Direct))
+    if (!parsed.choice ||
+        (parsed.choice->method != PortMethod::Auto && parsed.choice->method != PortMethod::Direct))
         return {false, kFirstPortBase, false, "not requested"};
 #if ZELVANE_HAS_PORT_IO
-    const PortSpec &spec = *parsed.spec;
-    if (spec.directBase)
-        return askFor(*spec.directBase, false);
+    const PortChoice &choice = *parsed.choice;
+    if (choice.directBase)
+        return askFor(*choice.directBase, false);
     const DoctorContext machine = ThisMachine();
-    if (spec.method == PortMethod::Direct) {
+    if (choice.method == PortMethod::Direct) {
         const std::string elsewhere = DiagnoseDirectAt0x378(machine);
         if (!elsewhere.empty())
             return {false, kFirstPortBase, false, "0x378: " + elsewhere};
@@ -86,7 +86,7 @@ DirectPortGrant grantFor(const ParsedPortSpec &parsed)
 
 const DirectPortGrant &RequestDirectPortGrant()
 {
-    g_grant = grantFor(SelectedPortSpec());
+    g_grant = grantFor(SelectedPortChoice());
     const std::string dropFailure = DropAllPrivilege();
 #if ZELVANE_HAS_PORT_IO
     if (g_grant.granted) {

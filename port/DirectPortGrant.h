@@ -1,7 +1,7 @@
 #pragma once
 
+#include "PortChoice.h"
 #include "PortRegister.h"
-#include "PortSpec.h"
 
 #include <string>
 

@@ -60,24 +60,24 @@ std::unique_ptr<PortBackend> openPpdev(std::string node, std::vector<std::string
 
 } // namespace
 
-PortOpening OpenPortBackend(const ParsedPortSpec &choice)
+PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
 {
     PortOpening opening;
-    if (!choice.spec) {
-        opening.refusals.push_back(choice.error);
+    if (!parsed.choice) {
+        opening.refusals.push_back(parsed.error);
         return opening;
     }
-    switch (choice.spec->method) {
+    switch (parsed.choice->method) {
     case PortMethod::Auto:
         opening.backend = openDirect(opening.refusals);
         if (!opening.backend)
-            opening.backend = openPpdev(choice.spec->ppdevNode, opening.refusals);
+            opening.backend = openPpdev(parsed.choice->ppdevNode, opening.refusals);
         break;
     case PortMethod::Direct:
         opening.backend = openDirect(opening.refusals);
         break;
     case PortMethod::Ppdev:
-        opening.backend = openPpdev(choice.spec->ppdevNode, opening.refusals);
+        opening.backend = openPpdev(parsed.choice->ppdevNode, opening.refusals);
         break;
     case PortMethod::Simulated:
         opening.backend = std::make_unique<SimulatedPort>();

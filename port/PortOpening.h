@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PortBackend.h"
-#include "PortSpec.h"
+#include "PortChoice.h"
 
 #include <memory>
 #include <string>
@@ -16,4 +16,4 @@ struct PortOpening {
 // Tries the methods that the choice allows, in order: direct I/O (on the grant made at
 // start-up), then ppdev. Touches no register except auto's read-only probe of a port the
 // kernel does not know. Each refusal says why, and how to fix it where the machine shows.
-PortOpening OpenPortBackend(const ParsedPortSpec &choice);
+PortOpening OpenPortBackend(const ParsedPortChoice &parsed);

@@ -6,7 +6,7 @@ namespace {
 
 PortOpening openSelectedPort()
 {
-    return OpenPortBackend(SelectedPortSpec());
+    return OpenPortBackend(SelectedPortChoice());
 }
 
 struct Driver {

@@ -2,7 +2,7 @@
 #include "DirectPortGrant.h"
 #include "KernelParport.h"
 #include "MessageText.h"
-#include "PortSpec.h"
+#include "PortChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ fs::path scratchFile(const std::string &name, const std::string &content)
     return path;
 }
 
-TEST(PortSpec, ParsesEveryDocumentedFormAndNothingElse)
+TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
 {
     using M = PortMethod;
     struct Case {
@@ -62,17 +62,17 @@ TEST(PortSpec, ParsesEveryDocumentedFormAndNothingElse)
         {"ppdev:-1", std::nullopt},
     };
     for (const Case &c : cases) {
-        const ParsedPortSpec parsed = ParsePortSpec(c.text);
+        const ParsedPortChoice parsed = ParsePortChoice(c.text);
         SCOPED_TRACE(c.text ? c.text : "(unset)");
-        ASSERT_EQ(parsed.spec.has_value(), c.method.has_value()) << parsed.error;
-        if (!parsed.spec) {
+        ASSERT_EQ(parsed.choice.has_value(), c.method.has_value()) << parsed.error;
+        if (!parsed.choice) {
             EXPECT_EQ(parsed.error, "ZELVANE_PORT=" + QuotedForMessage(c.text) +
-                                        " is not known; use " + std::string(kPortSpecForms));
+                                        " is not known; use " + std::string(kPortChoiceForms));
             continue;
         }
-        EXPECT_EQ(parsed.spec->method, *c.method);
-        EXPECT_EQ(parsed.spec->directBase, c.base);
-        EXPECT_EQ(parsed.spec->ppdevNode, c.node);
+        EXPECT_EQ(parsed.choice->method, *c.method);
+        EXPECT_EQ(parsed.choice->directBase, c.base);
+        EXPECT_EQ(parsed.choice->ppdevNode, c.node);
     }
 }
 
@@ -120,18 +120,18 @@ TEST(MessageText, OutsideTextIsQuotedEscapedAndCut)
 
 TEST(PortOpening, SimulatedAndNone)
 {
-    auto sim = OpenPortBackend(ParsePortSpec("sim"));
+    auto sim = OpenPortBackend(ParsePortChoice("sim"));
     ASSERT_TRUE(sim.backend);
     EXPECT_EQ(sim.backend->describe(), "simulated port with loopback plug");
 
-    auto none = OpenPortBackend(ParsePortSpec("none"));
+    auto none = OpenPortBackend(ParsePortChoice("none"));
     EXPECT_FALSE(none.backend);
     EXPECT_EQ(none.refusals, std::vector<std::string>{"ZELVANE_PORT=none: no port opened"});
 }
 
 TEST(PortOpening, PpdevRefusalsSayWhy)
 {
-    auto missing = OpenPortBackend(ParsePortSpec("ppdev:/nonexistent/parport0"));
+    auto missing = OpenPortBackend(ParsePortChoice("ppdev:/nonexistent/parport0"));
     EXPECT_FALSE(missing.backend);
     ASSERT_EQ(missing.refusals.size(), 1u);
     EXPECT_EQ(missing.refusals[0].rfind("ppdev: /nonexistent/parport0: no such device", 0), 0u);
@@ -141,7 +141,7 @@ TEST(PortOpening, PpdevRefusalsSayWhy)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string &path : {scratchFile("notaport", "").string(), fifo.string(),
                                     std::string("/dev/null"), std::string("/tmp")}) {
-        auto wrong = OpenPortBackend(ParsePortSpec(("ppdev:" + path).c_str()));
+        auto wrong = OpenPortBackend(ParsePortChoice(("ppdev:" + path).c_str()));
         EXPECT_FALSE(wrong.backend);
         EXPECT_EQ(wrong.refusals,
                   std::vector<std::string>{"ppdev: " + path + ": not a parallel-port device"});
@@ -152,11 +152,11 @@ TEST(PortOpening, PpdevRefusalsSayWhy)
 TEST(PortOpening, DirectNeedsTheStartUpGrant)
 {
     // No grant was asked for in this process, so direct refuses and auto moves on to ppdev.
-    auto direct = OpenPortBackend(ParsePortSpec("direct"));
+    auto direct = OpenPortBackend(ParsePortChoice("direct"));
     EXPECT_FALSE(direct.backend);
     EXPECT_EQ(direct.refusals, std::vector<std::string>{"direct: not requested"});
 
-    auto automatic = OpenPortBackend(ParsePortSpec("auto"));
+    auto automatic = OpenPortBackend(ParsePortChoice("auto"));
     EXPECT_FALSE(automatic.backend);
     ASSERT_EQ(automatic.refusals.size(), 2u);
     EXPECT_EQ(automatic.refusals[0], "direct: not requested");
@@ -165,11 +165,11 @@ TEST(PortOpening, DirectNeedsTheStartUpGrant)
 
 TEST(DirectPortGrant, IsNotAskedForOtherChoicesAndPrivilegeIsDroppedAnyway)
 {
-    SelectPortSpec(ParsePortSpec("sim"));
+    SelectPortChoice(ParsePortChoice("sim"));
     const DirectPortGrant &grant = RequestDirectPortGrant();
     EXPECT_FALSE(grant.granted);
     EXPECT_EQ(grant.refusal, "not requested");
-    SelectPortSpec(ParsePortSpec(nullptr));
+    SelectPortChoice(ParsePortChoice(nullptr));
 
     // Root (as CI runs this) must not keep any way back to a capability either.
     std::map<std::string, std::string> expected{{"CapInh:", "0000000000000000"},

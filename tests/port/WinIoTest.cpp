@@ -109,7 +109,7 @@ TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
 // replaces the first, closing it once.
 TEST(WinIoOpening, SelectedChoiceThroughTheLayerAndASecondOpeningIsHarmless)
 {
-    SelectPortSpec(ParsePortSpec("sim"));
+    SelectPortChoice(ParsePortChoice("sim"));
     ASSERT_TRUE(InitializeWinIo());
     EXPECT_TRUE(PortRefusals().empty());
     EXPECT_TRUE(SetPortVal(0x378, 0x15, 1));
@@ -119,11 +119,11 @@ TEST(WinIoOpening, SelectedChoiceThroughTheLayerAndASecondOpeningIsHarmless)
     ASSERT_TRUE(InitializeWinIo());
     EXPECT_EQ(OpenPortDescription(), "simulated port with loopback plug");
 
-    SelectPortSpec(ParsePortSpec("lpt1"));
+    SelectPortChoice(ParsePortChoice("lpt1"));
     EXPECT_FALSE(InitializeWinIo());
-    EXPECT_EQ(PortRefusals(), std::vector<std::string>{SelectedPortSpec().error});
+    EXPECT_EQ(PortRefusals(), std::vector<std::string>{SelectedPortChoice().error});
     EXPECT_FALSE(SetPortVal(0x378, 0x15, 1)) << "the earlier port is closed";
-    SelectPortSpec(ParsePortSpec(nullptr));
+    SelectPortChoice(ParsePortChoice(nullptr));
 }
 
 } // namespace

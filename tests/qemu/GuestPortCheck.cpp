@@ -79,7 +79,7 @@ std::vector<std::string> g_refusals;
 bool openThroughTap()
 {
     SetPortOpener([]() -> PortOpening {
-        PortOpening opening = OpenPortBackend(SelectedPortSpec());
+        PortOpening opening = OpenPortBackend(SelectedPortChoice());
         g_refusals = opening.refusals;
         for (const auto &refusal : opening.refusals)
             std::printf("refused: %s\n", refusal.c_str());
@@ -609,7 +609,7 @@ int runZelvanectlBench()
 int runBench()
 {
     constexpr long kCalls = 10000;
-    SelectPortSpec(ParsePortSpec("direct"));
+    SelectPortChoice(ParsePortChoice("direct"));
     RequestDirectPortGrant();
     if (!InitializeWinIo())
         return 1;
@@ -618,7 +618,7 @@ int runBench()
     const double rawOutb = nanosecondsPerCall(kCalls, [](long i) { outb(i & 0xFF, 0x378); });
     ShutdownWinIo();
 
-    SelectPortSpec(ParsePortSpec("ppdev"));
+    SelectPortChoice(ParsePortChoice("ppdev"));
     if (!InitializeWinIo())
         return 1;
     const double layerPpdevShared =

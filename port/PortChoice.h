@@ -7,24 +7,24 @@
 // Which port, and how it is reached: the grammar of ZELVANE_PORT (and of zelvanectl --port).
 enum class PortMethod { Auto, Direct, Ppdev, Simulated, None };
 
-struct PortSpec {
+struct PortChoice {
     PortMethod method = PortMethod::Auto;
     std::optional<unsigned> directBase; // direct:BASE; plain direct means 0x378
     std::string ppdevNode;              // ppdev:NODE or ppdev:N; empty means the first port's
 };
 
-struct ParsedPortSpec {
-    std::optional<PortSpec> spec;
-    std::string error; // for the user, when spec is empty
+struct ParsedPortChoice {
+    std::optional<PortChoice> choice;
+    std::string error; // for the user, when choice is empty
 };
 
 // Null or empty means auto. source names where the text came from, for the error.
-ParsedPortSpec ParsePortSpec(const char *text, std::string_view source = "ZELVANE_PORT");
+ParsedPortChoice ParsePortChoice(const char *text, std::string_view source = "ZELVANE_PORT");
 
 // The one choice of this process: ZELVANE_PORT, parsed on first use, unless chosen before.
 // The start-up grant and every opening use it.
-const ParsedPortSpec &SelectedPortSpec();
-void SelectPortSpec(ParsedPortSpec parsed);
+const ParsedPortChoice &SelectedPortChoice();
+void SelectPortChoice(ParsedPortChoice parsed);
 
-inline constexpr std::string_view kPortSpecForms =
+inline constexpr std::string_view kPortChoiceForms =
     "auto, direct, direct:BASE, ppdev, ppdev:/dev/parportN, ppdev:N, sim or none";

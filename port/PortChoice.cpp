@@ -1,4 +1,4 @@
-#include "PortSpec.h"
+#include "PortChoice.h"
 
 #include "MessageText.h"
 
@@ -26,57 +26,57 @@ std::optional<unsigned> parseBase(std::string_view text)
     return value;
 }
 
-std::optional<PortSpec> parse(std::string_view text)
+std::optional<PortChoice> parse(std::string_view text)
 {
     if (text.empty() || text == "auto")
-        return PortSpec{};
+        return PortChoice{};
     if (text == "direct")
-        return PortSpec{PortMethod::Direct, std::nullopt, {}};
+        return PortChoice{PortMethod::Direct, std::nullopt, {}};
     if (text == "ppdev")
-        return PortSpec{PortMethod::Ppdev, std::nullopt, {}};
+        return PortChoice{PortMethod::Ppdev, std::nullopt, {}};
     if (text == "sim")
-        return PortSpec{PortMethod::Simulated, std::nullopt, {}};
+        return PortChoice{PortMethod::Simulated, std::nullopt, {}};
     if (text == "none")
-        return PortSpec{PortMethod::None, std::nullopt, {}};
+        return PortChoice{PortMethod::None, std::nullopt, {}};
     if (text.substr(0, 7) == "direct:") {
         if (const auto base = parseBase(text.substr(7)))
-            return PortSpec{PortMethod::Direct, base, {}};
+            return PortChoice{PortMethod::Direct, base, {}};
         return std::nullopt;
     }
     if (text.substr(0, 6) == "ppdev:") {
         const std::string_view node = text.substr(6);
         if (const auto number = parseNumber(node, 10); number && *number < 256)
-            return PortSpec{PortMethod::Ppdev, std::nullopt,
-                            "/dev/parport" + std::to_string(*number)};
+            return PortChoice{PortMethod::Ppdev, std::nullopt,
+                              "/dev/parport" + std::to_string(*number)};
         if (node.size() > 1 && node[0] == '/')
-            return PortSpec{PortMethod::Ppdev, std::nullopt, std::string(node)};
+            return PortChoice{PortMethod::Ppdev, std::nullopt, std::string(node)};
     }
     return std::nullopt;
 }
 
-ParsedPortSpec &selected()
+ParsedPortChoice &selected()
 {
-    static ParsedPortSpec spec = ParsePortSpec(std::getenv("ZELVANE_PORT"));
-    return spec;
+    static ParsedPortChoice choice = ParsePortChoice(std::getenv("ZELVANE_PORT"));
+    return choice;
 }
 
 } // namespace
 
-ParsedPortSpec ParsePortSpec(const char *text, std::string_view source)
+ParsedPortChoice ParsePortChoice(const char *text, std::string_view source)
 {
     const std::string_view value = text ? text : "";
-    if (auto spec = parse(value))
-        return {std::move(spec), {}};
+    if (auto choice = parse(value))
+        return {std::move(choice), {}};
     return {std::nullopt, std::string(source) + "=" + QuotedForMessage(value) +
-                              " is not known; use " + std::string(kPortSpecForms)};
+                              " is not known; use " + std::string(kPortChoiceForms)};
 }
 
-const ParsedPortSpec &SelectedPortSpec()
+const ParsedPortChoice &SelectedPortChoice()
 {
     return selected();
 }
 
-void SelectPortSpec(ParsedPortSpec parsed)
+void SelectPortChoice(ParsedPortChoice parsed)
 {
     selected() = std::move(parsed);
 }
