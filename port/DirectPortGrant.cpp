@@ -39,7 +39,7 @@ std::string range(unsigned base)
     return "ioperm 0x" + HexAddress(base) + "-0x" + HexAddress(base + 2);
 }
 
-DirectPortGrant askFor(unsigned base, bool probe)
+DirectPortGrant askFor(unsigned base, bool probe, const DoctorContext &machine)
 {
     if (ioperm(base, 3, 1) == 0)
         return {true, base, probe, {}};
@@ -47,7 +47,7 @@ DirectPortGrant askFor(unsigned base, bool probe)
     std::string refusal =
         range(base) + ": " +
         (error == EPERM ? std::string("permission denied") : std::strerror(error));
-    const std::string why = DiagnoseDirectRefusal(ThisMachine(), error);
+    const std::string why = DiagnoseDirectRefusal(machine, error);
     return {false, base, probe, why.empty() ? refusal : refusal + ": " + why};
 }
 #endif
@@ -59,24 +59,24 @@ DirectPortGrant grantFor(const ParsedPortChoice &parsed)
         return {false, kFirstPortBase, false, "not requested"};
 #if ZELVANE_HAS_PORT_IO
     const PortChoice &choice = *parsed.choice;
-    if (choice.directBase)
-        return askFor(*choice.directBase, false);
     const DoctorContext machine = ThisMachine();
+    if (choice.directBase)
+        return askFor(*choice.directBase, false, machine);
     if (choice.method == PortMethod::Direct) {
         const std::string elsewhere = DiagnoseDirectAt0x378(machine);
         if (!elsewhere.empty())
             return {false, kFirstPortBase, false, "0x378: " + elsewhere};
-        return askFor(kFirstPortBase, false);
+        return askFor(kFirstPortBase, false, machine);
     }
     // auto: the kernel's first port, wherever it is; with none, 0x378 if something answers.
     if (machine.machine.ports.empty())
-        return askFor(kFirstPortBase, true);
+        return askFor(kFirstPortBase, true, machine);
     const ParallelPort &first = machine.machine.ports.front();
     if (!first.base)
         return {false, kFirstPortBase, false,
                 "the kernel gives parport" + std::to_string(first.number) +
                     " no valid I/O address"};
-    return askFor(*first.base, false);
+    return askFor(*first.base, false, machine);
 #else
     return {false, kFirstPortBase, false, "direct I/O exists only on x86"};
 #endif

@@ -14,16 +14,13 @@ std::string portDirectory(unsigned portNumber, const std::string &procRoot)
 
 } // namespace
 
-KernelPortBase ParportBaseAddress(unsigned portNumber, const std::string &procRoot)
+std::optional<unsigned> ParportBaseAddress(unsigned portNumber, const std::string &procRoot)
 {
     std::ifstream in(portDirectory(portNumber, procRoot) + "/base-addr");
-    if (!in)
-        return {};
-    KernelPortBase reading{true, std::nullopt};
     long long base = -1; // the file holds "base<TAB>base-hi", decimal
-    if (in >> base && base >= 0 && base <= 0xFFFF)
-        reading.base = static_cast<unsigned>(base);
-    return reading;
+    if (!(in >> base) || base < 0 || base > 0xFFFF)
+        return std::nullopt;
+    return static_cast<unsigned>(base);
 }
 
 // Read before every claim of a shared port, so plain system calls rather than a stream.

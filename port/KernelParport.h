@@ -6,13 +6,9 @@
 // What the kernel's parport driver says about its ports through procfs, where it is loaded.
 inline const std::string kParportProcRoot = "/proc/sys/dev/parport";
 
-struct KernelPortBase {
-    bool reported = false;        // the kernel has this port
-    std::optional<unsigned> base; // its I/O base, when the kernel gives one in 0..0xFFFF
-};
-
-KernelPortBase ParportBaseAddress(unsigned portNumber,
-                                  const std::string &procRoot = kParportProcRoot);
+// The port's I/O base, where the kernel gives one in 0..0xFFFF.
+std::optional<unsigned> ParportBaseAddress(unsigned portNumber,
+                                           const std::string &procRoot = kParportProcRoot);
 
 // The device that holds the port now, "none" when it is free; nullopt when the kernel does
 // not say (no such port any more, or no procfs).

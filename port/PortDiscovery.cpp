@@ -42,7 +42,7 @@ ParallelPort readPort(const std::string &root, const fs::path &directory, unsign
     const std::string node = "/dev/parport" + std::to_string(number);
     if (exists(root + node))
         port.node = node;
-    port.base = ParportBaseAddress(number, root + kParportProcRoot).base;
+    port.base = ParportBaseAddress(number, root + kParportProcRoot);
     port.modes = firstLine(directory / "modes");
     port.holder = ParportHolder(number, root + kParportProcRoot).value_or("");
     std::error_code error;

@@ -1,5 +1,6 @@
 #include "PpdevClaim.h"
 
+#include "KernelParport.h"
 #include "PpdevNode.h"
 #include "ThreadWakeTimer.h"
 
@@ -27,7 +28,7 @@ ClaimOutcome ClaimPpdevPort(PpdevClaimTarget target, Clock::time_point deadline)
 {
     Clock::duration poll = kFirstPoll;
     for (;;) {
-        const auto holder = ParportHolder(target.portNumber, target.procRoot);
+        const auto holder = ParportHolder(target.portNumber);
         const auto left = deadline - Clock::now();
         if (left <= 0ns)
             return {ClaimResult::Held};

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "KernelParport.h"
-
 #include <chrono>
 #include <string>
 
@@ -21,7 +19,6 @@ struct PpdevClaimTarget {
     int &fd; // replaced when the device is opened afresh; -1 if that failed
     const std::string &path;
     unsigned portNumber;
-    std::string procRoot = kParportProcRoot;
 };
 
 ClaimOutcome ClaimPpdevPort(PpdevClaimTarget target,

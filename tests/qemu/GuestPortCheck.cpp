@@ -47,34 +47,18 @@ int g_failures = 0;
         }                                                                                          \
     } while (0)
 
-// Passes every access to the real backend and keeps the bytes it read.
-class TapPort final : public PortBackend {
-public:
-    explicit TapPort(std::unique_ptr<PortBackend> real) : m_real(std::move(real)) {}
-    bool readRegister(PortRegister reg, std::uint8_t &value) override
-    {
-        const bool ok = m_real->readRegister(reg, value);
-        reads.push_back({reg, value});
-        return ok;
-    }
-    bool writeRegister(PortRegister reg, std::uint8_t value) override
-    {
-        return m_real->writeRegister(reg, value);
-    }
-    std::string describe() const override { return m_real->describe(); }
-    std::string lostReason() const override { return m_real->lostReason(); }
-    std::string takeNotice() override { return m_real->takeNotice(); }
-    bool hold() override { return m_real->hold(); }
-    void letGo() override { m_real->letGo(); }
-
-    std::vector<std::pair<PortRegister, std::uint8_t>> reads;
-
-private:
-    std::unique_ptr<PortBackend> m_real;
-};
-
-TapPort *g_tap = nullptr;
+CallTrace g_accesses; // every access of the port opened through the tap
 std::vector<std::string> g_refusals;
+
+// The bytes the accesses since the last clear read, in order.
+std::vector<std::uint8_t> bytesRead()
+{
+    std::vector<std::uint8_t> bytes;
+    for (const std::string &access : g_accesses)
+        if (access.rfind("read ", 0) == 0)
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(access.substr(11), nullptr, 16)));
+    return bytes;
+}
 
 bool openThroughTap()
 {
@@ -85,9 +69,7 @@ bool openThroughTap()
             std::printf("refused: %s\n", refusal.c_str());
         if (!opening.backend)
             return opening;
-        auto tap = std::make_unique<TapPort>(std::move(opening.backend));
-        g_tap = tap.get();
-        return {std::move(tap), {}};
+        return {std::make_unique<TracedPort>(g_accesses, std::move(opening.backend)), {}};
     });
     return InitializeWinIo();
 }
@@ -120,12 +102,13 @@ void checkControlReadShows(std::uint8_t expectedReadBack, const char *what)
 {
     CallTrace trace;
     RecordingSink sink(trace);
-    g_tap->reads.clear();
+    g_accesses.clear();
     ReadControlPort(sink);
-    CHECK(g_tap->reads.size() == 2, "control read reads twice, got %zu", g_tap->reads.size());
-    if (g_tap->reads.size() != 2)
+    const auto reads = bytesRead();
+    CHECK(reads.size() == 2, "control read reads twice, got %zu", reads.size());
+    if (reads.size() != 2)
         return;
-    const std::uint8_t readBack = g_tap->reads[1].second;
+    const std::uint8_t readBack = reads[1];
     CHECK(readBack == expectedReadBack, "%s: read back 0x%02X, expected 0x%02X", what, readBack,
           expectedReadBack);
     CHECK((trace == CallTrace{"show 1054 CTRL_HIGH", "show 1053 CTRL_HIGH", "show 1051 CTRL_HIGH",
@@ -138,10 +121,13 @@ void checkStatusReadDecodesThePort()
     for (int i = 0; i < 4; ++i) { // the emulated printer's handshake changes the status
         CallTrace trace;
         RecordingSink sink(trace);
-        g_tap->reads.clear();
+        g_accesses.clear();
         ReadStatusPort(sink);
-        CHECK(g_tap->reads.size() == 1, "status read reads once");
-        const std::uint8_t v = g_tap->reads.at(0).second;
+        const auto reads = bytesRead();
+        CHECK(reads.size() == 1, "status read reads once");
+        if (reads.size() != 1)
+            continue;
+        const std::uint8_t v = reads[0];
         const std::uint8_t flags = ((v >> 3) & 0x1F) ^ 0x10;
         const unsigned order[] = {3, 4, 2, 1, 0}; // S6 S7 S5 S4 S3
         const unsigned ids[] = {1047, 1048, 1049, 1050, 1052};
@@ -284,19 +270,6 @@ int runAuto()
     CallTrace trace;
     sendBytesByClicking({4, 5, 0}, trace);
     ShutdownWinIo();
-    return 0;
-}
-
-int runHolder()
-{
-    const int fd = open("/dev/parport0", O_RDWR);
-    if (fd < 0 || ioctl(fd, PPCLAIM) != 0) {
-        std::printf("holder cannot claim\n");
-        return 1;
-    }
-    std::printf("holding\n");
-    std::fflush(stdout);
-    pause();
     return 0;
 }
 
@@ -555,6 +528,20 @@ int runZelvanectlPorts()
     return 0;
 }
 
+// The data ioctl on a device claimed once, per call; negative when it cannot be claimed.
+double rawIoctlNanoseconds(long calls)
+{
+    const int fd = open("/dev/parport0", O_RDWR);
+    if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
+        return -1;
+    const double ns = nanosecondsPerCall(calls, [fd](long i) {
+        unsigned char b = i & 0xFF;
+        ioctl(fd, PPWDATA, &b);
+    });
+    close(fd);
+    return ns;
+}
+
 std::vector<std::string> setArguments(const char *port, long writes)
 {
     std::vector<std::string> arguments{"--port", port};
@@ -589,14 +576,9 @@ int runZelvanectlBench()
     const auto [direct, directRun] = setWritesPerSecond("direct", kWrites);
     const double rawOutb = 1e9 / nanosecondsPerCall(kWrites, [](long i) { outb(i & 1, 0x378); });
     const auto [ppdev, ppdevRun] = setWritesPerSecond("ppdev", kWrites);
-    const int fd = open("/dev/parport0", O_RDWR);
-    if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
+    const double rawIoctl = 1e9 / rawIoctlNanoseconds(kWrites);
+    if (rawIoctl <= 0)
         return 1;
-    const double rawIoctl = 1e9 / nanosecondsPerCall(kWrites, [fd](long i) {
-                                unsigned char b = i & 1;
-                                ioctl(fd, PPWDATA, &b);
-                            });
-    close(fd);
     std::printf(
         "BENCH zelvanectl set, writes/s with the port held (whole program; commands alone once "
         "read): direct %.0f (%.2fx); %.0f (%.2fx) against raw outb %.0f; ppdev %.0f (%.2fx); "
@@ -628,14 +610,9 @@ int runBench()
         nanosecondsPerCall(kCalls, [](long i) { SetPortVal(0x378, i & 0xFF, 1); });
     LetGoOfPort();
     ShutdownWinIo();
-    const int fd = open("/dev/parport0", O_RDWR);
-    if (fd < 0 || ioctl(fd, PPCLAIM) != 0)
+    const double rawIoctl = rawIoctlNanoseconds(kCalls);
+    if (rawIoctl <= 0)
         return 1;
-    const double rawIoctl = nanosecondsPerCall(kCalls, [fd](long i) {
-        unsigned char b = i & 0xFF;
-        ioctl(fd, PPWDATA, &b);
-    });
-    close(fd);
     std::printf(
         "BENCH SetPortVal direct %.0f ns, raw outb %.0f ns, ratio %.2f; ppdev with the port "
         "held %.0f ns, raw ioctl %.0f ns, ratio %.2f; ppdev claimed for each access %.0f ns "
@@ -660,7 +637,7 @@ int main(int argc, char *argv[])
     else if (mode == "auto")
         rc = runAuto();
     else if (mode == "hold")
-        rc = runHolder();
+        return runHolderFor(3600u * 1000000u); // until killed
     else if (mode == "held")
         rc = runWhileHeld();
     else if (mode == "bench")

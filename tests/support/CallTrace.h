@@ -96,6 +96,10 @@ public:
         return m_real->writeRegister(reg, value);
     }
     std::string describe() const override { return m_real->describe(); }
+    std::string lostReason() const override { return m_real->lostReason(); }
+    std::string takeNotice() override { return m_real->takeNotice(); }
+    bool hold() override { return m_real->hold(); }
+    void letGo() override { m_real->letGo(); }
 
 private:
     CallTrace &m_trace;
