@@ -23,7 +23,6 @@ std::optional<unsigned> ParportBaseAddress(unsigned portNumber, const std::strin
     return static_cast<unsigned>(base);
 }
 
-// Read before every claim of a shared port, so plain system calls rather than a stream.
 std::optional<std::string> ParportHolder(unsigned portNumber, const std::string &procRoot)
 {
     const std::string path = portDirectory(portNumber, procRoot) + "/devices/active";

@@ -13,6 +13,11 @@ public:
     // Both return false when the access did not reach the port; value is then untouched.
     virtual bool readRegister(PortRegister reg, std::uint8_t &value) = 0;
     virtual bool writeRegister(PortRegister reg, std::uint8_t value) = 0;
+    // A read that never waits: where the port cannot be had at once, it fails at once.
+    virtual bool readRegisterNow(PortRegister reg, std::uint8_t &value)
+    {
+        return readRegister(reg, value);
+    }
 
     // Short name for messages, e.g. "ppdev /dev/parport0".
     virtual std::string describe() const = 0;

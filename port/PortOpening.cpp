@@ -50,7 +50,7 @@ std::unique_ptr<PortBackend> openPpdev(std::string node, std::vector<std::string
     if (node.empty())
         node = firstPortNode();
     PpdevNode failed;
-    auto port = PpdevPort::open(node, failed);
+    auto port = PpdevPort::open(node, failed, KernelPpdevSystem());
     if (!port) {
         const std::string why = DiagnosePpdevNode(ThisMachine(), node, failed.error);
         refusals.push_back("ppdev: " + failed.failure + (why.empty() ? "" : ": " + why));

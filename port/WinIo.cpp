@@ -75,6 +75,18 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
     return true;
 }
 
+bool GetPortValNow(unsigned portAddress, std::uint32_t *value, unsigned size)
+{
+    const auto reg = acceptedRegister(portAddress, size);
+    if (!reg || !value || !g_driver.backend)
+        return false;
+    std::uint8_t byte = 0;
+    if (!g_driver.backend->readRegisterNow(*reg, byte))
+        return failedAccess();
+    *value = byte;
+    return true;
+}
+
 bool SetPortVal(unsigned portAddress, std::uint32_t value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);

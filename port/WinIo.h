@@ -20,6 +20,9 @@ bool InitializeWinIo();
 void ShutdownWinIo();
 bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size);
 bool SetPortVal(unsigned portAddress, std::uint32_t value, unsigned size);
+// GetPortVal for polls that must never stall: where the port cannot be had at once (another
+// copy has it, another program uses it), it fails at once and leaves the word alone.
+bool GetPortValNow(unsigned portAddress, std::uint32_t *value, unsigned size);
 
 // Why the last InitializeWinIo failed, one line per method tried; empty after a success.
 const std::vector<std::string> &PortRefusals();

@@ -4,41 +4,42 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <unistd.h>
+#include <poll.h>
+#include <thread>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Arms the timer around a sleep that it must cut short, then checks that nothing of it is
-// left: the default action back, the mask as before, no signal still pending.
-TEST(ThreadWakeTimer, WakesASleepingCallAndLeavesNothingBehind)
+// poll is never restarted after a handler, so each wake ends one; a timer that fired only
+// once would leave the second poll to run its full ten seconds.
+int pollsCutShort(ThreadWakeTimer &timer)
 {
-    const int wake = ThreadWakeTimer::wakeSignal();
-    EXPECT_NE(wake, SIGALRM);
-    EXPECT_GE(wake, SIGRTMIN);
-    sigset_t wakeOnly, maskBefore;
-    sigemptyset(&wakeOnly);
-    sigaddset(&wakeOnly, wake);
-    pthread_sigmask(SIG_BLOCK, &wakeOnly, &maskBefore); // as a library may have it
-    {
-        ThreadWakeTimer timer(5ms);
-        ASSERT_TRUE(timer.armed());
-        EXPECT_EQ(pause(), -1) << "the timer's signal ends the sleep";
-        EXPECT_EQ(errno, EINTR);
-        pthread_sigmask(SIG_BLOCK, &wakeOnly, nullptr);
-        usleep(30000); // the timer repeats: one more is pending when it is undone
-    }
-    struct sigaction after {};
-    sigaction(wake, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, SIG_DFL);
-    sigset_t maskAfter, pending;
-    pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
-    EXPECT_TRUE(sigismember(&maskAfter, wake));
-    sigpending(&pending);
-    EXPECT_FALSE(sigismember(&pending, wake));
-    pthread_sigmask(SIG_SETMASK, &maskBefore, nullptr); // a signal left over would kill us now
+    if (timer.arm(2ms, 2ms) != 0)
+        return -1;
+    int cut = 0;
+    for (int i = 0; i < 3; ++i)
+        cut += poll(nullptr, 0, 10000) == -1 && errno == EINTR;
+    timer.disarm();
+    return cut;
+}
+
+// Two threads with timers of their own: each wakes only its own thread, and once they are
+// disarmed nothing is left to end a sleep or kill the process.
+TEST(ThreadWakeTimer, RepeatsWakesOnlyItsThreadAndLeavesNothingArmed)
+{
+    ThreadWakeTimer *mine = ThreadWakeTimer::forThisThread();
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(ThreadWakeTimer::forThisThread(), mine) << "created once per thread";
+    int otherCut = -1;
+    std::thread other([&] {
+        ThreadWakeTimer *theirs = ThreadWakeTimer::forThisThread();
+        otherCut = theirs && theirs != mine ? pollsCutShort(*theirs) : -1;
+    });
+    EXPECT_EQ(pollsCutShort(*mine), 3);
+    other.join();
+    EXPECT_EQ(otherCut, 3);
+    EXPECT_EQ(poll(nullptr, 0, 30), 0) << "disarmed: the sleep runs its course";
 }
 
 } // namespace

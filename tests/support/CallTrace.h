@@ -90,6 +90,12 @@ public:
         m_trace.push_back("read " + registerName(reg) + " " + hexByte(value));
         return done;
     }
+    bool readRegisterNow(PortRegister reg, std::uint8_t &value) override
+    {
+        const bool done = m_real->readRegisterNow(reg, value);
+        m_trace.push_back("peek " + registerName(reg) + (done ? " " + hexByte(value) : " failed"));
+        return done;
+    }
     bool writeRegister(PortRegister reg, std::uint8_t value) override
     {
         m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
