@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
         }
         std::printf("input change to screen: mean %.1f ms, worst %.1f ms (poll interval %d ms, %d "
                     "changes)\n",
-                    total / kChanges, worst, CZelvaneDlg::kLivePollMilliseconds, kChanges);
+                    total / kChanges, worst, LivePollPace::kPollInterval, kChanges);
         const double cpuBefore = cpuSeconds();
         QElapsedTimer wall;
         wall.start();

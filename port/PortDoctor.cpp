@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 struct GroupEntry {
     std::string name;
@@ -124,6 +127,34 @@ std::string userName(uid_t uid)
     return std::to_string(uid);
 }
 
+// Processes other than this one that have the port's node open, as "pid 1234 zelvane", as
+// far as /proc lets this user see their descriptors.
+std::vector<std::string> processesWithNodeOpen(const std::string &root, const ParallelPort &port)
+{
+    const std::string node =
+        port.node.empty() ? "/dev/parport" + std::to_string(port.number) : port.node;
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto &process : fs::directory_iterator(root + "/proc", error)) {
+        const std::string pid = process.path().filename();
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            pid == std::to_string(getpid()))
+            continue;
+        std::error_code unseen;
+        for (const auto &fd : fs::directory_iterator(process.path() / "fd", unseen)) {
+            std::error_code unreadable;
+            if (fs::read_symlink(fd.path(), unreadable) != node)
+                continue;
+            std::string name;
+            std::getline(std::ifstream(process.path() / "comm"), name);
+            found.push_back("pid " + pid + " " + name);
+            break;
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 } // namespace
 
 UserIdentity UserIdentity::OfThisProcess()
@@ -165,13 +196,21 @@ std::string DiagnosePpdevNode(const DoctorContext &context, const std::string &n
 std::string DiagnoseHeldPort(const DoctorContext &context, unsigned portNumber)
 {
     const ParallelPort *port = FindPort(context.machine, portNumber);
-    if (!port)
+    if (!port || port->holder.empty() || port->holder == "none")
         return {};
-    if (const std::string lp = lpDevice(context.machine, *port); !lp.empty())
-        return lpAdvice(lp);
-    if (port->holder.empty() || port->holder == "none")
-        return {};
-    return "held by " + port->holder;
+    if (port->holder.rfind("lp", 0) == 0)
+        return lpAdvice(port->holder);
+    const std::string held = "held by " + port->holder;
+    if (port->holder.rfind("ppdev", 0) != 0)
+        return held;
+    // Every ppdev device is named after its port, whichever program opened it.
+    const auto programs = processesWithNodeOpen(context.root, *port);
+    if (programs.empty())
+        return held + "; no other process that this user can see has the port's node open";
+    std::string named;
+    for (const std::string &program : programs)
+        named += (named.empty() ? "" : ", ") + program;
+    return held + ": " + named;
 }
 
 std::string DiagnoseDirectRefusal(const DoctorContext &context, int error)

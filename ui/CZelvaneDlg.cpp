@@ -35,7 +35,7 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent) : QDialog(parent), 
         }
     }
     connect(qApp, &QApplication::focusChanged, this, &CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks);
-    m_livePoll.setInterval(kLivePollMilliseconds);
+    m_livePoll.setInterval(LivePollPace::kPollInterval);
     connect(&m_livePoll, &QTimer::timeout, this, &CZelvaneDlg::PollLiveInputs);
 }
 
@@ -112,9 +112,10 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     m_liveInputs = m_windowMenu->addAction(QStringLiteral("实时读取输入(&L)"));
     m_liveInputs->setCheckable(true);
     connect(m_liveInputs, &QAction::toggled, this, [this](bool on) {
-        if (on)
-            m_livePoll.start();
-        else
+        if (on) {
+            m_livePace = LivePollPace();
+            m_livePoll.start(LivePollPace::kPollInterval);
+        } else
             m_livePoll.stop();
     });
     const QString about = QString::fromUtf8(IDS_ABOUTBOX);
@@ -180,7 +181,7 @@ void CZelvaneDlg::PollLiveInputs()
     for (const ConnectorPin *pin : kStatusUpdateOrder)
         if (indicator(pin->controlId)->image() == IDB_HIGH)
             shown |= static_cast<std::uint8_t>(1u << (pin->bit - 3u));
-    PollStatusPort(*this, shown);
+    m_livePoll.setInterval(m_livePace.next(PollStatusPort(*this, shown)));
 }
 
 void CZelvaneDlg::changeEvent(QEvent *event)

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QHash>
+#include "LiveInputs.h"
+
 #include <QTimer>
 
 class IndicatorLabel;
@@ -33,8 +35,6 @@ public:
     QMenu *windowMenu() const { return m_windowMenu; }
     QAction *liveInputsAction() const { return m_liveInputs; }
 
-    // How often live inputs read the status register.
-    static constexpr int kLivePollMilliseconds = 50;
 
 public slots:
     // Ends the run as Close does, from wherever it is: boxes over the panel are closed first,
@@ -73,6 +73,7 @@ private:
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
     QTimer m_livePoll;
+    LivePollPace m_livePace;
     bool m_shutdownPending = false;
     bool m_endRequested = false;
     bool m_frameCentred = false;

@@ -48,6 +48,19 @@ public:
             file(proc + "/devices/" + device + "/timeslice", "200\n");
         return dir("/sys/module/parport").dir("/sys/module/ppdev");
     }
+    FakeMachine &without(const std::string &path)
+    {
+        fs::remove_all(m_root / path.substr(1));
+        return *this;
+    }
+    // A process of another program with the node open as descriptor 3.
+    FakeMachine &process(unsigned pid, const std::string &name, const std::string &node)
+    {
+        const std::string proc = "/proc/" + std::to_string(pid);
+        file(proc + "/comm", name + "\n").dir(proc + "/fd");
+        fs::create_symlink(node, m_root / proc.substr(1) / "fd/3");
+        return *this;
+    }
     FakeMachine &node(const std::string &path, unsigned gid)
     {
         file(path);
@@ -106,6 +119,30 @@ TEST(PortDoctor, NamesTheCauseAndTheFix)
          [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
          "the printer driver lp has the port (lp0); fix: sudo rmmod lp, and to keep it from "
          "loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf"},
+        {"ppdev holds the port and lp is merely attached: the programs with the node open",
+         [](FakeMachine &m) {
+             m.port(0, 0x378, "ppdev0", {"lp0", "ppdev0"})
+                 .dir("/sys/module/lp")
+                 .process(1234, "zelvane", "/dev/parport0")
+                 .process(77, "avrdude", "/dev/parport0")
+                 .process(5, "cupsd", "/dev/parport1");
+         },
+         [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
+         "held by ppdev0: pid 1234 zelvane, pid 77 avrdude"},
+        {"ppdev holds the port, its program out of sight",
+         [](FakeMachine &m) { m.port(0, 0x378, "ppdev0", {"lp0", "ppdev0"}).dir("/sys/module/lp"); },
+         [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
+         "held by ppdev0; no other process that this user can see has the port's node open"},
+        {"ppdev not loaded", [](FakeMachine &m) { m.port(0, 0x378, "none").without("/sys/module/ppdev"); },
+         ppdevMissing, "the ppdev module is not loaded; fix: sudo modprobe ppdev"},
+        {"direct I/O without the privilege",
+         [](FakeMachine &) {},
+         [](const DoctorContext &c) { return DiagnoseDirectRefusal(c, EPERM); },
+         "direct I/O needs root or CAP_SYS_RAWIO; fix: use ZELVANE_PORT=ppdev, or sudo setcap "
+         "cap_sys_rawio+ep on the program"},
+        {"direct I/O refused for another reason than privilege",
+         [](FakeMachine &) {},
+         [](const DoctorContext &c) { return DiagnoseDirectRefusal(c, EACCES); }, ""},
         {"lp attached, the node answering no such device or address",
          [](FakeMachine &m) { m.port(0, 0x378, "none", {"lp0"}).dir("/sys/module/lp"); },
          [](const DoctorContext &c) { return DiagnosePpdevNode(c, "/dev/parport0", ENXIO); },

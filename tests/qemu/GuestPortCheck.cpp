@@ -438,7 +438,9 @@ int runPpdevRegisters()
     CHECK(GetPortVal(0x378, &data, 1) && GetPortVal(0x379, &status, 1), "read through ppdev");
     const unsigned directStatus = inb(0x379);
     CHECK(data == inb(0x378) && data == 0x5A, "data 0x%02X, register 0x%02X", data, inb(0x378));
-    CHECK(status == directStatus, "status 0x%02X, register 0x%02X", status, directStatus);
+    // Each read of the emulated printer's status moves its handshake (ACK, BUSY) on.
+    CHECK((status & 0x38) == (directStatus & 0x38) && (status & 0x38) != 0,
+          "status 0x%02X, register 0x%02X", status, directStatus);
     CHECK((inb(0x37A) & 0x0F) == 0x06, "control register 0x%02X", inb(0x37A));
     ShutdownWinIo();
     return 0;

@@ -453,7 +453,7 @@ void PanelWindowTest::liveInputsFollowTheLoopbackUntilTurnedOff()
         QCOMPARE(h.indicator(1048)->image(), IDB_HIGH);
         live->setChecked(false);
         h.trace.clear();
-        QTest::qWait(4 * CZelvaneDlg::kLivePollMilliseconds);
+        QTest::qWait(4 * LivePollPace::kPollInterval);
         QCOMPARE(h.trace, CallTrace{}); // off stops the reads at once
     }});
 }
