@@ -164,8 +164,8 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
         break;
     case Turn::CutShort:
         stepBack();
-        replaceCutShortDescriptor();
         tell(otherProgramNotice("another program"));
+        replaceCutShortDescriptor();
         break;
     case Turn::Unseen:
         m_lastPresenceCheck = -kPresenceCheckInterval;

@@ -47,6 +47,8 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         {"direct:0xFFFD", M::Direct, 0xFFFDu},
         {"ppdev:/dev/parport1", M::Ppdev, std::nullopt, "/dev/parport1"},
         {"ppdev:2", M::Ppdev, std::nullopt, "/dev/parport2"},
+        {"ppdev:255", M::Ppdev, std::nullopt, "/dev/parport255"},
+        {"ppdev:256", std::nullopt}, // past the kernel's last minor
         {"SIM", std::nullopt},
         {" sim", std::nullopt},
         {"direct ", std::nullopt},
@@ -108,6 +110,7 @@ TEST(MessageText, OutsideTextIsQuotedEscapedAndCut)
     EXPECT_EQ(QuotedForMessage("lpt1"), "\"lpt1\"");
     EXPECT_EQ(QuotedForMessage(" sim\n"), "\" sim\\n\"");
     EXPECT_EQ(QuotedForMessage("a\x1b[2Jb\t\"\\"), "\"a\\x1B[2Jb\\t\\\"\\\\\"");
+    EXPECT_EQ(QuotedForMessage("~\x7f"), "\"~\\x7F\"") << "DEL is a control character too";
     EXPECT_EQ(QuotedForMessage("\xff\xc3(\xc2\x85"), "\"\\xFF\\xC3(\\xC2\\x85\"");
     EXPECT_EQ(QuotedForMessage("端口"), "\"端口\"") << "UTF-8 text stays readable";
     const std::string huge(100000, 'x');
