@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@ namespace {
 
 int g_sockets[2] = {-1, -1}; // [0] written by the handler, [1] read by the event loop
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+struct sigaction g_saved[std::size(kSignals)]; // as they were before, restored on the way out
 
 void forwardToEventLoop(int signalNumber)
 {
@@ -31,16 +33,20 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     action.sa_handler = forwardToEventLoop;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signalNumber : kSignals)
-        sigaction(signalNumber, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        sigaction(kSignals[i], nullptr, &g_saved[i]);
+        // Ignored at start (nohup, a shell's background job) stays ignored.
+        if (g_saved[i].sa_handler != SIG_IGN)
+            sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 TerminationSignals::~TerminationSignals()
 {
     if (!m_notifier)
         return;
-    for (int signalNumber : kSignals)
-        signal(signalNumber, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        sigaction(kSignals[i], &g_saved[i], nullptr);
     delete m_notifier;
     close(g_sockets[0]);
     close(g_sockets[1]);
