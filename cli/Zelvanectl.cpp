@@ -32,7 +32,11 @@ int RunZelvanectl(const std::vector<std::string> &arguments, std::ostream &out, 
             return usage(chosen.error);
         SelectPortChoice(std::move(chosen));
     }
-    RequestDirectPortGrant(); // no thread exists here, and privilege goes at once
+    // No thread exists here, and privilege goes at once.
+    if (const DirectPortGrant &grant = RequestDirectPortGrant(); !grant.fatal.empty()) {
+        err << "zelvanectl: " << grant.fatal << "\n";
+        return 1;
+    }
     CtlSession session(parsed.options.json, out, err);
     return session.run(parsed.options.commands);
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <pthread.h>
+#include <unistd.h>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -17,7 +18,7 @@
 
 namespace {
 
-DirectPortGrant g_grant{false, kFirstPortBase, false, "not requested"};
+DirectPortGrant g_grant{false, kFirstPortBase, false, "not requested", {}};
 
 #if ZELVANE_HAS_PORT_IO
 unsigned g_grantedBase = kFirstPortBase; // for the fork handler, which takes no argument
@@ -86,20 +87,28 @@ DirectPortGrant grantFor(const ParsedPortChoice &parsed)
 
 const DirectPortGrant &RequestDirectPortGrant()
 {
+    if (geteuid() != getuid()) {
+        g_grant = {false, kFirstPortBase, false, "not requested",
+                   "refusing to run set-user-ID (real user " + std::to_string(getuid()) +
+                       ", effective user " + std::to_string(geteuid()) +
+                       "); use ppdev with the lp group, or give the program cap_sys_rawio "
+                       "with setcap"};
+        return g_grant;
+    }
     g_grant = grantFor(SelectedPortChoice());
     const std::string dropFailure = DropAllPrivilege();
 #if ZELVANE_HAS_PORT_IO
     if (g_grant.granted) {
         g_grantedBase = g_grant.base;
-        if (!dropFailure.empty()) {
+        if (!dropFailure.empty())
             givePortsBack();
-            g_grant = {false, g_grant.base, false,
-                       "cannot give up privilege after the grant (" + dropFailure + ")"};
-        } else {
+        else
             revokeInEveryChild();
-        }
     }
 #endif
+    if (!dropFailure.empty())
+        g_grant = {false, g_grant.base, false, "not granted",
+                   "cannot give up privilege (" + dropFailure + ")"};
     return g_grant;
 }
 

@@ -22,7 +22,10 @@ void keepLibrariesFromStartingHelpers()
 int main(int argc, char *argv[])
 {
     // Before Qt starts any thread: the I/O permission and capabilities are per thread.
-    RequestDirectPortGrant();
+    if (const DirectPortGrant &grant = RequestDirectPortGrant(); !grant.fatal.empty()) {
+        qCritical("zelvane: %s", grant.fatal.c_str());
+        return 1;
+    }
     keepLibrariesFromStartingHelpers();
     CZelvaneApp app(argc, argv);
     app.InitInstance();

@@ -254,6 +254,13 @@ int runPpdevOutsideLp()
 {
     if (!becomeOrdinaryUser(100))
         return 1;
+    SelectPortChoice(ParsePortChoice("direct"));
+    const DirectPortGrant &grant = RequestDirectPortGrant();
+    CHECK(grant.refusal == "ioperm 0x378-0x37A: permission denied: direct I/O needs root or "
+                           "CAP_SYS_RAWIO; fix: use ZELVANE_PORT=ppdev, or sudo setcap "
+                           "cap_sys_rawio+ep on the program",
+          "direct refused to a user: %s", grant.refusal.c_str());
+    SelectPortChoice(ParsePortChoice("ppdev"));
     CHECK(!openThroughTap(), "no port without the lp group");
     CHECK(g_refusals.size() == 1 &&
               g_refusals[0].rfind("ppdev: /dev/parport0: permission denied: /dev/parport0 belongs "
@@ -426,6 +433,33 @@ int runHeldForSeconds()
     CHECK(SetPortVal(0x378, 0x45, 1), "after the quiet spell the access succeeds");
     ShutdownWinIo();
     return 0;
+}
+
+// A set-user-ID root copy of this program, started by an ordinary user, is refused before it
+// asks for anything.
+int runSetuidInstall()
+{
+    std::system("cp /check /tmp/check-suid && chmod 4755 /tmp/check-suid");
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setuid(1000) == 0)
+            execl("/tmp/check-suid", "check", "setuid-run", nullptr);
+        _exit(4);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 5, "refused (status 0x%X)", status);
+    return 0;
+}
+
+int runAsSetuid()
+{
+    const DirectPortGrant &grant = RequestDirectPortGrant();
+    std::printf("GUEST-SETUID %s\n", grant.fatal.c_str());
+    return grant.fatal.rfind("refusing to run set-user-ID (real user 1000, effective user 0)", 0) ==
+                   0
+               ? 5
+               : 1;
 }
 
 // ppdev's register reads against the registers themselves, read directly in this process.
@@ -927,6 +961,10 @@ int main(int argc, char *argv[])
         rc = runZelvanectlBench();
     else if (mode == "goes-away")
         rc = runPortGoesAway();
+    else if (mode == "setuid")
+        rc = runSetuidInstall();
+    else if (mode == "setuid-run")
+        return runAsSetuid();
     else if (mode == "ppdev-registers")
         rc = runPpdevRegisters();
     else if (mode == "copy-loop" && argc > 3)
