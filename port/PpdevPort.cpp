@@ -45,8 +45,8 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
         system->closeNode(node.fd);
         failed = {-1, node.portNumber,
                   path + ": cannot see whether the port is free (parport" +
-                      std::to_string(node.portNumber) + "/devices/active: " +
-                      std::strerror(error) + ")",
+                      std::to_string(node.portNumber) + "/devices/active: " + std::strerror(error) +
+                      ")",
                   error};
         return nullptr;
     }

@@ -74,7 +74,7 @@ private:
     bool m_toldThisSpell = false; // one notice until the port is had again
     std::optional<std::uint8_t> m_controlAskedFor;
     bool m_restoreControl = false; // a fresh descriptor's first claim wrote the kernel's byte
-    bool m_steppingBack = false; // another program was seen using the port
+    bool m_steppingBack = false;   // another program was seen using the port
     std::optional<std::chrono::steady_clock::time_point> m_seenFreeSince;
     std::string m_lostReason;
     std::string m_notice;

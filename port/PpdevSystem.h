@@ -15,7 +15,7 @@ public:
     virtual PpdevNode openNode(const std::string &path) = 0;
     virtual void closeNode(int fd) = 0;
     virtual int control(int fd, unsigned long request, void *argument) = 0; // ioctl
-    virtual int lock(int fd, int operation) = 0;                             // flock
+    virtual int lock(int fd, int operation) = 0;                            // flock
 
     // The kernel's word on who holds port portNumber ("none" when free), read through a
     // descriptor kept open, as it is read before every claim.

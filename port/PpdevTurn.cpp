@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <linux/ppdev.h>
-#include <sys/ioctl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -41,7 +41,8 @@ TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request)
     if (!timer)
         return {Turn::NoTimer, errno};
     if (const int error = lockBefore(system, fd, *timer, request))
-        return error == EWOULDBLOCK ? TurnOutcome{Turn::CopyBusy} : TurnOutcome{Turn::Failed, error};
+        return error == EWOULDBLOCK ? TurnOutcome{Turn::CopyBusy}
+                                    : TurnOutcome{Turn::Failed, error};
 
     auto giveBack = [&](TurnOutcome outcome) {
         system.lock(fd, LOCK_UN);

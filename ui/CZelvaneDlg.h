@@ -3,9 +3,9 @@
 #include "IndicatorSink.h"
 #include "PinLevels.h"
 
+#include "LiveInputs.h"
 #include <QDialog>
 #include <QHash>
-#include "LiveInputs.h"
 
 #include <QTimer>
 
@@ -34,7 +34,6 @@ public:
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
     QAction *liveInputsAction() const { return m_liveInputs; }
-
 
 public slots:
     // Ends the run as Close does, from wherever it is: boxes over the panel are closed first,

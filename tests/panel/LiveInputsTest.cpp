@@ -64,11 +64,11 @@ private:
 TEST(LiveInputs, AFailedPollChangesNothingAndThePollsBackOff)
 {
     SetPortOpener([] {
-        return PortOpening{std::make_unique<SometimesBusyPort>(
-                               std::deque<std::optional<std::uint8_t>>{
-                                   std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                   std::nullopt, std::nullopt, 0x80}),
-                           {}};
+        return PortOpening{
+            std::make_unique<SometimesBusyPort>(std::deque<std::optional<std::uint8_t>>{
+                std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                0x80}),
+            {}};
     });
     ASSERT_TRUE(InitializeWinIo());
     CallTrace trace;

@@ -47,7 +47,7 @@ struct ScriptedKernel final : PpdevSystem {
     int control(int fd, unsigned long request, void *argument) override
     {
         static const std::map<unsigned long, std::string> names{
-            {PPCLAIM, "claim"},     {PPRELEASE, "release"}, {PPWDATA, "wdata"},
+            {PPCLAIM, "claim"},       {PPRELEASE, "release"}, {PPWDATA, "wdata"},
             {PPWCONTROL, "wcontrol"}, {PPRSTATUS, "rstatus"}, {PPGETMODES, "modes"}};
         const std::string name = names.at(request);
         std::string call = name + " " + std::to_string(fd);
@@ -118,9 +118,12 @@ TEST(PpdevPort, EachFailureIsToldForWhatItIs)
          {{{"claim", {ENXIO}}, {"modes", {0, ENODEV}}}, {}, {}}, // the first look is the opening's
          "",
          "/dev/parport0: the port has gone away (No such device)"},
-        {"EIO from the access", {{{"wdata", {EIO}}}, {}, {}}, "",
+        {"EIO from the access",
+         {{{"wdata", {EIO}}}, {}, {}},
+         "",
          "/dev/parport0: the port has gone away (Input/output error)"},
-        {"the kernel's holder unreadable", {{{"holder", {EIO}}}, {}, {}},
+        {"the kernel's holder unreadable",
+         {{{"holder", {EIO}}}, {}, {}},
          "/dev/parport0: cannot see whether the port is free (Input/output error); the access "
          "failed",
          ""},
@@ -140,8 +143,8 @@ TEST(PpdevPort, AnotherProgramsPortIsNeverClaimed)
     ScriptedKernel::Script script{{}, {"ppdev0", "ppdev0", "none"}, {}};
     Calls calls;
     PpdevNode failed;
-    auto port = PpdevPort::open("/dev/parport0", failed,
-                                std::make_unique<ScriptedKernel>(script, calls));
+    auto port =
+        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
     ASSERT_TRUE(port);
     calls.clear();
     for (int i = 0; i < 3; ++i)
@@ -161,8 +164,8 @@ TEST(PpdevPort, ACutShortClaimReopensAndPutsTheControlLinesBack)
     ScriptedKernel::Script script{{{"claim", {0, EINTR}}}, {}, {0, EMFILE}};
     Calls calls;
     PpdevNode failed;
-    auto port = PpdevPort::open("/dev/parport0", failed,
-                                std::make_unique<ScriptedKernel>(script, calls));
+    auto port =
+        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
     ASSERT_TRUE(port);
     EXPECT_TRUE(port->writeRegister(PortRegister::Control, 0x05));
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x11)) << "cut short, no fd to reopen";
@@ -171,11 +174,10 @@ TEST(PpdevPort, ACutShortClaimReopensAndPutsTheControlLinesBack)
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x22)) << "reopened, quiet since now";
     std::this_thread::sleep_for(PpdevPort::kQuietSpell + std::chrono::milliseconds(20));
     EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x44));
-    EXPECT_EQ(calls, (Calls{"open /dev/parport0",
-                            "lock 3", "claim 3", "wcontrol 3 5", "release 3", "unlock 3",
-                            "lock 3", "claim 3", "close 3", "open /dev/parport0 fails",
-                            "open /dev/parport0", "lock 4", "unlock 4", "lock 4", "claim 4", "wcontrol 4 5", "wdata 4 68", "release 4",
-                            "unlock 4"}));
+    EXPECT_EQ(calls, (Calls{"open /dev/parport0", "lock 3", "claim 3", "wcontrol 3 5", "release 3",
+                            "unlock 3", "lock 3", "claim 3", "close 3", "open /dev/parport0 fails",
+                            "open /dev/parport0", "lock 4", "unlock 4", "lock 4", "claim 4",
+                            "wcontrol 4 5", "wdata 4 68", "release 4", "unlock 4"}));
 }
 
 } // namespace

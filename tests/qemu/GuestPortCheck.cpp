@@ -493,8 +493,8 @@ int runCopyLoop(double seconds, int paceMs)
         std::uint32_t word = 0;
         for (int which = 0; which < 2; ++which) {
             const auto begun = std::chrono::steady_clock::now();
-            const bool done = which == 0 ? SetPortVal(0x378, accesses & 0xFF, 1)
-                                         : GetPortVal(0x379, &word, 1);
+            const bool done =
+                which == 0 ? SetPortVal(0x378, accesses & 0xFF, 1) : GetPortVal(0x379, &word, 1);
             longest = std::max(longest, secondsSince(begun) * 1000);
             ++accesses;
             failed += !done;
@@ -582,8 +582,8 @@ bool runCase(const std::vector<CaseProcess> &children, double seconds,
     while (ended < children.size() && secondsSince(start) < seconds + 10) {
         usleep(20000);
         const auto now = std::chrono::steady_clock::now();
-        longestGapMs = std::max(
-            longestGapMs, std::chrono::duration<double, std::milli>(now - beat).count());
+        longestGapMs =
+            std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - beat).count());
         beat = now;
         for (std::size_t i = 0; i < children.size(); ++i)
             if (!done[i] && waitpid(children[i].pid, nullptr, WNOHANG) == children[i].pid) {
@@ -630,9 +630,9 @@ int runContention(int copies, double seconds)
         return 1;
     std::vector<CaseProcess> children;
     for (int i = 0; i < copies; ++i)
-        children.push_back({startChild(pipeFds[1], {"check", "copy-loop",
-                                                    std::to_string(seconds), "0"}),
-                            "copy " + std::to_string(i + 1)});
+        children.push_back(
+            {startChild(pipeFds[1], {"check", "copy-loop", std::to_string(seconds), "0"}),
+             "copy " + std::to_string(i + 1)});
     close(pipeFds[1]);
     std::vector<std::string> problems;
     double gap = 0;
@@ -640,8 +640,7 @@ int runContention(int copies, double seconds)
     const auto lines = readLines(pipeFds[0]);
     close(pipeFds[0]);
     CHECK(allEnded, "every copy ended");
-    CHECK(static_cast<int>(lines.size()) == copies, "every copy reported, got %zu",
-          lines.size());
+    CHECK(static_cast<int>(lines.size()) == copies, "every copy reported, got %zu", lines.size());
     std::string perCopy;
     double longest = 0;
     for (const std::string &line : lines) {
@@ -670,8 +669,8 @@ int runBesideRawClaimer(int paceMs, double seconds)
         return 1;
     const std::vector<CaseProcess> children{
         {startChild(pipeFds[1], {"check", "raw-claimer", std::to_string(seconds)}), "raw claimer"},
-        {startChild(pipeFds[1], {"check", "copy-loop", std::to_string(seconds),
-                                 std::to_string(paceMs)}),
+        {startChild(pipeFds[1],
+                    {"check", "copy-loop", std::to_string(seconds), std::to_string(paceMs)}),
          "copy"}};
     close(pipeFds[1]);
     std::vector<std::string> problems;
