@@ -76,6 +76,15 @@ struct ScriptedKernel final : PpdevSystem {
     int m_nextFd = 3;
 };
 
+std::unique_ptr<PpdevPort> openOnScript(ScriptedKernel::Script &script, Calls &calls)
+{
+    PpdevNode failed;
+    auto port =
+        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
+    calls.clear(); // the opening's own calls are not the test's
+    return port;
+}
+
 struct Outcome {
     Calls calls;
     std::string notice;
@@ -86,14 +95,11 @@ struct Outcome {
 Outcome writeOnce(ScriptedKernel::Script script)
 {
     Outcome run;
-    PpdevNode failed;
-    auto port = PpdevPort::open("/dev/parport0", failed,
-                                std::make_unique<ScriptedKernel>(script, run.calls));
+    auto port = openOnScript(script, run.calls);
     if (!port) {
         ADD_FAILURE() << "the port did not open";
         return run;
     }
-    run.calls.clear();
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x55));
     run.notice = port->takeNotice();
     run.lost = port->lostReason();
@@ -142,11 +148,8 @@ TEST(PpdevPort, AnotherProgramsPortIsNeverClaimed)
 {
     ScriptedKernel::Script script{{}, {"ppdev0", "ppdev0", "none"}, {}};
     Calls calls;
-    PpdevNode failed;
-    auto port =
-        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
+    auto port = openOnScript(script, calls);
     ASSERT_TRUE(port);
-    calls.clear();
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x55));
     EXPECT_EQ(port->takeNotice().rfind("/dev/parport0: another program is using the port (held "
@@ -163,9 +166,7 @@ TEST(PpdevPort, ACutShortClaimReopensAndPutsTheControlLinesBack)
 {
     ScriptedKernel::Script script{{{"claim", {0, EINTR}}}, {}, {0, EMFILE}};
     Calls calls;
-    PpdevNode failed;
-    auto port =
-        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
+    auto port = openOnScript(script, calls);
     ASSERT_TRUE(port);
     EXPECT_TRUE(port->writeRegister(PortRegister::Control, 0x05));
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x11)) << "cut short, no fd to reopen";
@@ -174,10 +175,10 @@ TEST(PpdevPort, ACutShortClaimReopensAndPutsTheControlLinesBack)
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x22)) << "reopened, quiet since now";
     std::this_thread::sleep_for(PpdevPort::kQuietSpell + std::chrono::milliseconds(20));
     EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x44));
-    EXPECT_EQ(calls, (Calls{"open /dev/parport0", "lock 3", "claim 3", "wcontrol 3 5", "release 3",
-                            "unlock 3", "lock 3", "claim 3", "close 3", "open /dev/parport0 fails",
-                            "open /dev/parport0", "lock 4", "unlock 4", "lock 4", "claim 4",
-                            "wcontrol 4 5", "wdata 4 68", "release 4", "unlock 4"}));
+    EXPECT_EQ(calls, (Calls{"lock 3", "claim 3", "wcontrol 3 5", "release 3", "unlock 3", "lock 3",
+                            "claim 3", "close 3", "open /dev/parport0 fails", "open /dev/parport0",
+                            "lock 4", "unlock 4", "lock 4", "claim 4", "wcontrol 4 5", "wdata 4 68",
+                            "release 4", "unlock 4"}));
 }
 
 } // namespace

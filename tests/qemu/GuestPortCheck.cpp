@@ -569,21 +569,40 @@ std::string processState(pid_t pid)
     return close == std::string::npos ? "?" : line.substr(close + 2, 1);
 }
 
-// Runs the children and a heartbeat for `seconds`; true when every child ended in time.
-bool runCase(const std::vector<CaseProcess> &children, double seconds,
-             std::vector<std::string> &lines, double &longestGapMs)
+// What one case's children reported, what did not end, and the heartbeat's longest gap.
+struct CaseRun {
+    std::vector<std::string> lines;
+    std::vector<std::string> hung;
+    double longestGapMs = 0;
+};
+
+std::vector<std::string> readLines(int in);
+
+// Starts each child (its role, its arguments to this program), their output on one pipe,
+// and keeps a heartbeat here while they run for `seconds`: a frozen guest stops it, and so
+// the whole case. A child that has not ended ten seconds later is reported and killed.
+CaseRun runCase(const std::vector<std::pair<std::string, std::vector<std::string>>> &roles,
+                double seconds)
 {
-    // The heartbeat runs here: a frozen guest stops it, and so the whole case.
+    CaseRun run;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        run.hung.push_back("no pipe");
+        return run;
+    }
+    std::vector<CaseProcess> children;
+    for (const auto &[role, arguments] : roles)
+        children.push_back({startChild(pipeFds[1], arguments), role});
+    close(pipeFds[1]);
     const auto start = std::chrono::steady_clock::now();
     auto beat = start;
-    longestGapMs = 0;
     std::size_t ended = 0;
     std::vector<bool> done(children.size(), false);
     while (ended < children.size() && secondsSince(start) < seconds + 10) {
         usleep(20000);
         const auto now = std::chrono::steady_clock::now();
-        longestGapMs =
-            std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - beat).count());
+        run.longestGapMs = std::max(run.longestGapMs,
+                                    std::chrono::duration<double, std::milli>(now - beat).count());
         beat = now;
         for (std::size_t i = 0; i < children.size(); ++i)
             if (!done[i] && waitpid(children[i].pid, nullptr, WNOHANG) == children[i].pid) {
@@ -593,11 +612,13 @@ bool runCase(const std::vector<CaseProcess> &children, double seconds,
     }
     for (std::size_t i = 0; i < children.size(); ++i)
         if (!done[i]) {
-            lines.push_back(children[i].role + " did not end, state " +
-                            processState(children[i].pid));
+            run.hung.push_back(children[i].role + " did not end, state " +
+                               processState(children[i].pid));
             kill(children[i].pid, SIGKILL);
         }
-    return ended == children.size();
+    run.lines = readLines(pipeFds[0]);
+    close(pipeFds[0]);
+    return run;
 }
 
 std::vector<std::string> readLines(int in)
@@ -625,25 +646,17 @@ std::string cpusAndIrq()
 // ends, none fails, and the guest stays alive throughout.
 int runContention(int copies, double seconds)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return 1;
-    std::vector<CaseProcess> children;
+    std::vector<std::pair<std::string, std::vector<std::string>>> roles;
     for (int i = 0; i < copies; ++i)
-        children.push_back(
-            {startChild(pipeFds[1], {"check", "copy-loop", std::to_string(seconds), "0"}),
-             "copy " + std::to_string(i + 1)});
-    close(pipeFds[1]);
-    std::vector<std::string> problems;
-    double gap = 0;
-    const bool allEnded = runCase(children, seconds, problems, gap);
-    const auto lines = readLines(pipeFds[0]);
-    close(pipeFds[0]);
-    CHECK(allEnded, "every copy ended");
-    CHECK(static_cast<int>(lines.size()) == copies, "every copy reported, got %zu", lines.size());
+        roles.push_back({"copy " + std::to_string(i + 1),
+                         {"check", "copy-loop", std::to_string(seconds), "0"}});
+    const CaseRun run = runCase(roles, seconds);
+    CHECK(run.hung.empty(), "every copy ended");
+    CHECK(static_cast<int>(run.lines.size()) == copies, "every copy reported, got %zu",
+          run.lines.size());
     std::string perCopy;
     double longest = 0;
-    for (const std::string &line : lines) {
+    for (const std::string &line : run.lines) {
         long accesses = 0, failed = 0;
         double ms = 0;
         std::istringstream(line) >> accesses >> failed >> ms;
@@ -651,12 +664,12 @@ int runContention(int copies, double seconds)
         perCopy += (perCopy.empty() ? "" : ", ") + std::to_string(accesses);
         longest = std::max(longest, ms);
     }
-    for (const std::string &problem : problems)
+    for (const std::string &problem : run.hung)
         std::printf("GUEST-HUNG %s\n", problem.c_str());
     std::printf("GUEST-CONTENTION %s copies=%d: accesses per copy %s, longest access %.1f ms, "
                 "heartbeat's longest gap %.0f ms, %s\n",
-                cpusAndIrq().c_str(), copies, perCopy.c_str(), longest, gap,
-                allEnded ? "nothing hung" : "SOMETHING HUNG");
+                cpusAndIrq().c_str(), copies, perCopy.c_str(), longest, run.longestGapMs,
+                run.hung.empty() ? "nothing hung" : "SOMETHING HUNG");
     return 0;
 }
 
@@ -664,28 +677,18 @@ int runContention(int copies, double seconds)
 // judged: no protocol of ours binds that program.
 int runBesideRawClaimer(int paceMs, double seconds)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return 1;
-    const std::vector<CaseProcess> children{
-        {startChild(pipeFds[1], {"check", "raw-claimer", std::to_string(seconds)}), "raw claimer"},
-        {startChild(pipeFds[1],
-                    {"check", "copy-loop", std::to_string(seconds), std::to_string(paceMs)}),
-         "copy"}};
-    close(pipeFds[1]);
-    std::vector<std::string> problems;
-    double gap = 0;
-    const bool allEnded = runCase(children, seconds, problems, gap);
+    const CaseRun run =
+        runCase({{"raw claimer", {"check", "raw-claimer", std::to_string(seconds)}},
+                 {"copy", {"check", "copy-loop", std::to_string(seconds), std::to_string(paceMs)}}},
+                seconds);
     std::string report;
-    for (const std::string &line : readLines(pipeFds[0]))
-        report += (report.empty() ? "" : "; ") + line;
-    close(pipeFds[0]);
-    for (const std::string &problem : problems)
-        report += "; " + problem;
+    for (const auto *part : {&run.lines, &run.hung})
+        for (const std::string &line : *part)
+            report += (report.empty() ? "" : "; ") + line;
     std::printf("GUEST-BESIDE %s pace=%d ms: copy (accesses failed longest-ms) and claimer: %s; "
                 "heartbeat's longest gap %.0f ms; %s\n",
-                cpusAndIrq().c_str(), paceMs, report.c_str(), gap,
-                allEnded ? "nothing hung" : "SOMETHING HUNG");
+                cpusAndIrq().c_str(), paceMs, report.c_str(), run.longestGapMs,
+                run.hung.empty() ? "nothing hung" : "SOMETHING HUNG");
     return 0;
 }
 
