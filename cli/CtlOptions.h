@@ -1,42 +1,26 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-// What zelvanectl was asked to do: zelvanectl [--port PORT] [--json] COMMAND...
-struct ConnectorPin;
-
-struct PinSetting {
-    const ConnectorPin *pin; // D0-D7, C0-C3
-    std::uint8_t level;
-};
-
-struct CtlCommand {
-    enum Kind { Ports, Read, Set, Write, Pulse, Sleep, Watch, LoopbackTest } kind;
-    std::string target;                // read: data|status|control|all; write: data|control
-    std::vector<PinSetting> settings;  // set
-    const ConnectorPin *pin = nullptr; // pulse
-    std::uint8_t byte = 0;             // write
-    unsigned milliseconds = 0;         // pulse, sleep; watch's interval
-    std::optional<unsigned> count;     // watch
-    std::optional<double> seconds;     // watch
-};
-
+// zelvanectl's own options, which come before the first command; the words after them are
+// the commands, or "-" for a script on standard input.
 struct CtlOptions {
-    std::optional<std::string> port; // --port PORT
-    bool json = false;
-    bool help = false;
-    bool version = false;
-    std::vector<CtlCommand> commands;
+    std::optional<std::string> port; // -p, --port PORT
+    bool json = false;               // -j, --json
+    bool help = false;               // -h, --help, anywhere
+    bool version = false;            // -V, --version
+    std::optional<std::string> script; // -s, --script FILE; "-" is standard input
+    std::vector<std::string> commandWords;
 };
 
 struct ParsedCtlOptions {
     CtlOptions options;
-    std::string usageError; // empty when the line was understood
+    std::string usageError; // empty when the options were understood
 };
 
 ParsedCtlOptions ParseCtlOptions(const std::vector<std::string> &arguments);
 
-extern const char *const kCtlUsage;
+// The whole of --help.
+std::string CtlUsage();

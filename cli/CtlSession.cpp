@@ -1,128 +1,53 @@
 #include "CtlSession.h"
 
-#include "KernelParport.h"
 #include "LoopbackJudge.h"
 #include "PinTable.h"
-#include "PortDiscovery.h"
+#include "PpdevPort.h"
 #include "RegisterEncoding.h"
+#include "StopSignals.h"
 #include "WinIo.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <ctime>
+#include <algorithm>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void noteInterrupt(int)
-{
-    g_interrupted = 1;
-}
-
-// Ctrl+C ends a watch cleanly; everywhere else it keeps its usual effect.
-class InterruptWatch {
-public:
-    InterruptWatch()
-    {
-        g_interrupted = 0;
-        struct sigaction note {};
-        note.sa_handler = noteInterrupt;
-        sigemptyset(&note.sa_mask);
-        sigaction(SIGINT, &note, &m_previous); // no SA_RESTART: the pause ends at once
-    }
-    ~InterruptWatch() { sigaction(SIGINT, &m_previous, nullptr); }
-
-private:
-    struct sigaction m_previous {};
-};
+using Clock = std::chrono::steady_clock;
 
 std::size_t indexOf(PortRegister reg)
 {
     return static_cast<std::size_t>(static_cast<unsigned>(reg) - kFirstPortBase);
 }
 
-const char *nameOf(PortRegister reg)
+unsigned levelIn(const ConnectorPin &pin, std::uint8_t value)
 {
-    switch (reg) {
-    case PortRegister::Data:
-        return "data";
-    case PortRegister::Status:
-        return "status";
-    case PortRegister::Control:
-        return "control";
-    }
-    return "";
+    for (const PinLevel &level : LevelsIn(*pin.reg, value))
+        if (level.pin == &pin)
+            return level.level;
+    return 0;
 }
 
-std::string hex(std::uint8_t value)
+std::string cannotRead(PortRegister reg)
 {
-    const char digits[] = "0123456789ABCDEF";
-    return std::string("0x") + digits[value >> 4] + digits[value & 0xF];
+    return std::string("cannot read the ") + RegisterName(reg) + " register";
 }
 
-// Each pin's level as a user reads it off the connector, inversions undone.
-std::vector<std::pair<std::string, unsigned>> pinLevels(PortRegister reg, std::uint8_t value)
+std::string refusedWrite(PortRegister reg)
 {
-    std::vector<std::pair<std::string, unsigned>> levels;
-    switch (reg) {
-    case PortRegister::Data:
-        for (unsigned n = 0; n < 8; ++n)
-            levels.emplace_back("D" + std::to_string(n), (value >> n) & 1u);
-        break;
-    case PortRegister::Status:
-        for (unsigned n = 0; n < 5; ++n)
-            levels.emplace_back("S" + std::to_string(n + 3), (DecodeStatus(value) >> n) & 1u);
-        break;
-    case PortRegister::Control:
-        for (unsigned n = 0; n < 4; ++n)
-            levels.emplace_back("C" + std::to_string(n), (DecodeControlRead(value) >> n) & 1u);
-        break;
-    }
-    return levels;
-}
-
-std::string timestamp()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(ms));
-    return text;
-}
-
-std::string jsonString(const std::string &text)
-{
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            quoted += escaped;
-            continue;
-        }
-        quoted += c;
-    }
-    return quoted + "\"";
+    return std::string("the port refused the write to the ") + RegisterName(reg) + " register";
 }
 
 } // namespace
 
+CtlSession::CtlSession(CtlOutput &output, std::ostream &err, int readerFd)
+    : m_output(output), m_err(err), m_readerFd(readerFd)
+{
+}
+
 CtlSession::~CtlSession()
 {
-    if (m_held)
-        LetGoOfPort();
+    letGo();
     if (m_open) {
         ShutdownWinIo();
         SetPortNoticeHandler(nullptr);
@@ -154,24 +79,40 @@ bool CtlSession::ensureOpen()
 
 bool CtlSession::hold()
 {
-    if (m_held)
-        return true;
-    m_held = HoldPort();
+    if (!m_held)
+        m_held = HoldPort();
     return m_held;
 }
 
-// Lets go of a shared port for the wait: what it holds may change meanwhile.
-void CtlSession::pause(unsigned milliseconds)
+// What a shared port holds may change once it is let go of.
+void CtlSession::letGo()
 {
     if (m_held) {
         LetGoOfPort();
         m_held = false;
         m_known = {};
     }
-    timespec left{static_cast<time_t>(milliseconds / 1000),
-                  static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR && !g_interrupted) {
+}
+
+// False when a stop signal, or during a watch the reader's going, cut the wait short.
+bool CtlSession::wait(Microseconds length, During during)
+{
+    if (during != During::Pulse || length >= PpdevPort::kAccessWait)
+        letGo();
+    const auto deadline = Clock::now() + length;
+    pollfd reader{during == During::Watch ? m_readerFd : -1, 0, 0};
+    while (!StopSignals::received()) {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero())
+            return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        if (ppoll(&reader, 1, &timeout, nullptr) > 0 && (reader.revents & (POLLERR | POLLHUP))) {
+            m_readerGone = true;
+            return false;
+        }
     }
+    return false;
 }
 
 bool CtlSession::read(PortRegister reg, std::uint8_t &value)
@@ -188,6 +129,8 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     if (!hold() || !SetPortVal(static_cast<unsigned>(reg), value, 1))
         return false;
     m_known[indexOf(reg)] = value;
+    for (const PinLevel &level : LevelsIn(reg, value))
+        trace(*level.pin, level.level);
     return true;
 }
 
@@ -206,103 +149,130 @@ bool CtlSession::current(PortRegister reg, std::uint8_t &value)
     return true;
 }
 
-void CtlSession::printRegister(PortRegister reg, std::uint8_t value)
+bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
 {
-    const auto levels = pinLevels(reg, value);
-    if (m_json) {
-        m_out << "{\"register\":\"" << nameOf(reg) << "\",\"value\":\"" << hex(value)
-              << "\",\"pins\":{";
-        for (std::size_t i = 0; i < levels.size(); ++i)
-            m_out << (i ? "," : "") << "\"" << levels[i].first << "\":" << levels[i].second;
-        m_out << "}}\n";
-        return;
-    }
-    m_out << nameOf(reg) << " " << hex(value);
-    for (const auto &[pin, level] : levels)
-        m_out << " " << pin << "=" << level;
-    m_out << "\n";
+    const auto watch = std::find_if(commands.begin(), commands.end(), [](const CtlCommand &c) {
+        return c.kind == CtlCommand::Watch && !c.watch.vcdPath.empty();
+    });
+    if (watch == commands.end())
+        return true;
+    std::vector<const ConnectorPin *> pins = watch->watch.pins;
+    for (const CtlCommand &command : commands)
+        for (const ConnectorPin *pin : command.pinsWritten())
+            if (std::find(pins.begin(), pins.end(), pin) == pins.end())
+                pins.push_back(pin);
+    std::string error;
+    m_trace = VcdTrace::create(watch->watch.vcdPath, pins, error);
+    m_traceStart = Clock::now();
+    if (!m_trace)
+        failed("cannot write the trace: " + error);
+    return m_trace != nullptr;
 }
 
-int CtlSession::run(const std::vector<CtlCommand> &commands)
+void CtlSession::trace(const ConnectorPin &pin, unsigned level)
 {
-    for (const CtlCommand &command : commands) {
-        int status = 0;
-        if (command.kind == CtlCommand::Ports) {
-            status = ports();
-        } else if (command.kind == CtlCommand::Sleep) {
-            pause(command.milliseconds);
-        } else if (!ensureOpen()) {
-            return 1;
-        } else {
-            switch (command.kind) {
-            case CtlCommand::Read:
-                status = readCommand(command);
-                break;
-            case CtlCommand::Set:
-                status = set(command.settings);
-                break;
-            case CtlCommand::Write:
-                status = writeCommand(command);
-                break;
-            case CtlCommand::Pulse:
-                status = pulse(command);
-                break;
-            case CtlCommand::Watch:
-                status = watch(command);
-                break;
-            case CtlCommand::LoopbackTest:
-                status = loopbackTest();
-                break;
-            default:
-                break;
-            }
-        }
-        m_out.flush();
-        if (status != 0)
-            return status;
+    if (m_trace)
+        m_trace->change(pin, level,
+                        std::chrono::duration_cast<Microseconds>(Clock::now() - m_traceStart));
+}
+
+int CtlSession::runLine(const std::vector<CtlCommand> &commands)
+{
+    int status = startTrace(commands) ? 0 : 1;
+    for (auto command = commands.begin(); status == 0 && command != commands.end(); ++command) {
+        if (StopSignals::received())
+            break;
+        status = run(*command);
+        if (!m_output.stream().flush())
+            status = 1; // the caller tells the write error
     }
-    return 0;
+    if (m_trace) {
+        std::string error;
+        if (!m_trace->finish(std::chrono::duration_cast<Microseconds>(Clock::now() - m_traceStart),
+                             error) &&
+            status == 0)
+            status = failed("cannot write the trace: " + error);
+        m_trace.reset();
+    }
+    if (const int signal = StopSignals::received()) {
+        letGo();
+        return 128 + signal;
+    }
+    return status;
+}
+
+int CtlSession::run(const CtlCommand &command)
+{
+    switch (command.kind) {
+    case CtlCommand::Ports:
+        return ports();
+    case CtlCommand::Pins:
+        m_output.pinList();
+        return 0;
+    case CtlCommand::Sleep:
+        wait(command.wait, During::Pause);
+        return 0;
+    default:
+        break;
+    }
+    if (!ensureOpen())
+        return 1;
+    switch (command.kind) {
+    case CtlCommand::Read:
+        return readCommand(command);
+    case CtlCommand::Get:
+        return get(command);
+    case CtlCommand::Set:
+        return set(command.settings);
+    case CtlCommand::Write:
+        return writeCommand(command);
+    case CtlCommand::Pulse:
+        return pulse(command.pulse);
+    case CtlCommand::Watch:
+        return watch(command.watch);
+    default:
+        return loopbackTest();
+    }
 }
 
 int CtlSession::ports()
 {
     const MachinePorts machine = DiscoverPorts();
-    for (const ParallelPort &port : machine.ports) {
-        const bool mayOpen = !port.node.empty() && access(port.node.c_str(), R_OK | W_OK) == 0;
-        const std::string base = port.base ? "0x" + HexAddress(*port.base) : "none";
-        if (m_json) {
-            m_out << "{\"port\":\"parport" << port.number << "\",\"node\":" << jsonString(port.node)
-                  << ",\"base\":\"" << base << "\",\"modes\":" << jsonString(port.modes)
-                  << ",\"holder\":" << jsonString(port.holder)
-                  << ",\"may_open\":" << (mayOpen ? "true" : "false") << "}\n";
-        } else {
-            m_out << "parport" << port.number
-                  << " node=" << (port.node.empty() ? "none" : port.node) << " base=" << base
-                  << " modes=" << port.modes << " holder=" << port.holder
-                  << " may-open=" << (mayOpen ? "yes" : "no") << "\n";
-        }
-    }
-    for (const UsbPrinter &printer : machine.usbPrinters) {
-        if (m_json)
-            m_out << "{\"usb_printer\":" << jsonString(printer.node) << ",\"drives_pins\":false}\n";
-        else
-            m_out << "usb-printer node=" << printer.node
-                  << " (printer class: cannot drive single pins)\n";
-    }
-    if (!m_json && machine.ports.empty() && machine.usbPrinters.empty())
-        m_out << "no parallel port found\n";
+    for (const ParallelPort &port : machine.ports)
+        m_output.port(port, !port.node.empty() && access(port.node.c_str(), R_OK | W_OK) == 0);
+    for (const UsbPrinter &printer : machine.usbPrinters)
+        m_output.usbPrinter(printer);
+    if (machine.ports.empty() && machine.usbPrinters.empty())
+        m_err << "zelvanectl: no parallel port found\n";
     return 0;
 }
 
 int CtlSession::readCommand(const CtlCommand &command)
 {
     for (PortRegister reg : {PortRegister::Data, PortRegister::Status, PortRegister::Control}) {
-        if (command.target != "all" && command.target != nameOf(reg))
+        if (command.target != "all" && command.target != RegisterName(reg))
             continue;
         std::uint8_t value = 0;
         if (!read(reg, value))
-            return failed(std::string("cannot read the ") + nameOf(reg) + " register");
-        printRegister(reg, value);
+            return failed(cannotRead(reg));
+        m_output.registerValue(reg, value, nullptr);
+    }
+    return 0;
+}
+
+// Each register read once, however many of its pins are asked for.
+int CtlSession::get(const CtlCommand &command)
+{
+    std::array<std::optional<std::uint8_t>, 3> values{};
+    for (const ConnectorPin *pin : command.get) {
+        auto &value = values[indexOf(*pin->reg)];
+        if (!value) {
+            std::uint8_t byte = 0;
+            if (!read(*pin->reg, byte))
+                return failed(cannotRead(*pin->reg));
+            value = byte;
+        }
+        m_output.pinLevel(*pin, levelIn(*pin, *value));
     }
     return 0;
 }
@@ -317,14 +287,13 @@ int CtlSession::set(const std::vector<PinSetting> &settings)
             if (pin.reg != reg)
                 continue;
             if (!touched && !current(reg, value))
-                return failed(std::string("cannot read the ") + nameOf(reg) + " register");
+                return failed(cannotRead(reg));
             touched = true;
             const unsigned bit = (setting.level ^ (pin.inverted ? 1u : 0u)) & 1u;
             value = static_cast<std::uint8_t>((value & ~(1u << pin.bit)) | (bit << pin.bit));
         }
         if (touched && !write(reg, value))
-            return failed(std::string("the port refused the write to the ") + nameOf(reg) +
-                          " register");
+            return failed(refusedWrite(reg));
     }
     return 0;
 }
@@ -332,77 +301,78 @@ int CtlSession::set(const std::vector<PinSetting> &settings)
 int CtlSession::writeCommand(const CtlCommand &command)
 {
     const PortRegister reg = command.target == "data" ? PortRegister::Data : PortRegister::Control;
-    if (!write(reg, command.byte))
-        return failed("the port refused the write to the " + command.target + " register");
-    return 0;
+    return write(reg, command.byte) ? 0 : failed(refusedWrite(reg));
 }
 
-int CtlSession::pulse(const CtlCommand &command)
+// However it ends, a signal included, each pulse is put back.
+int CtlSession::pulse(const PulseRequest &pulse)
 {
-    const ConnectorPin &pin = *command.pin;
+    const PortRegister reg = *pulse.pin->reg;
     std::uint8_t before = 0;
-    if (!current(*pin.reg, before))
-        return failed(std::string("cannot read the ") + nameOf(*pin.reg) + " register");
-    if (!write(*pin.reg, static_cast<std::uint8_t>(before ^ (1u << pin.bit))))
-        return failed(std::string("the port refused the write to the ") + nameOf(*pin.reg) +
-                      " register");
-    pause(command.milliseconds);
-    if (!write(*pin.reg, before))
-        return failed(std::string("the port refused the write to the ") + nameOf(*pin.reg) +
-                      " register");
-    return 0;
-}
-
-int CtlSession::watch(const CtlCommand &command)
-{
-    InterruptWatch interrupts;
-    const auto start = std::chrono::steady_clock::now();
-    std::optional<std::uint8_t> last;
-    unsigned changes = 0;
-    while (!g_interrupted) {
-        std::uint8_t value = 0;
-        if (!read(PortRegister::Status, value))
-            return failed("cannot read the status register");
-        const std::uint8_t flags = DecodeStatus(value);
-        if (!last || flags != DecodeStatus(*last)) {
-            std::vector<std::string> changed;
-            for (unsigned n = 0; last && n < 5; ++n)
-                if (((flags ^ DecodeStatus(*last)) >> n) & 1u)
-                    changed.push_back("S" + std::to_string(n + 3));
-            const std::string time = timestamp();
-            if (m_json) {
-                m_out << "{\"time\":\"" << time << "\",\"register\":\"status\",\"value\":\""
-                      << hex(value) << "\",\"pins\":{";
-                for (unsigned n = 0; n < 5; ++n)
-                    m_out << (n ? "," : "") << "\"S" << n + 3 << "\":" << ((flags >> n) & 1u);
-                m_out << "},\"changed\":[";
-                for (std::size_t i = 0; i < changed.size(); ++i)
-                    m_out << (i ? "," : "") << "\"" << changed[i] << "\"";
-                m_out << "]}\n";
-            } else {
-                m_out << time << " ";
-                printRegister(PortRegister::Status, value);
-            }
-            m_out.flush();
-            if (last)
-                ++changes;
-            last = value;
-        }
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if ((command.count && changes >= *command.count) ||
-            (command.seconds && elapsed >= *command.seconds))
+    if (!current(reg, before))
+        return failed(cannotRead(reg));
+    const auto during = static_cast<std::uint8_t>(before ^ (1u << pulse.pin->bit));
+    for (std::uint64_t n = 0; n < pulse.count; ++n) {
+        if (n > 0 && !wait(pulse.period - pulse.width, During::Pulse))
             break;
-        pause(command.milliseconds);
+        if (!write(reg, during))
+            return failed(refusedWrite(reg));
+        const bool whole = wait(pulse.width, During::Pulse);
+        if (!write(reg, before))
+            return failed(refusedWrite(reg));
+        if (!whole)
+            break;
     }
     return 0;
+}
+
+int CtlSession::watch(const WatchRequest &watch)
+{
+    const auto start = Clock::now();
+    auto lastEvent = start;
+    std::optional<std::uint8_t> last;
+    std::uint64_t events = 0;
+    while (true) {
+        std::uint8_t value = 0;
+        if (!read(PortRegister::Status, value))
+            return failed(cannotRead(PortRegister::Status));
+        const EventTime at = EventTime::now();
+        const auto now = Clock::now();
+        if (!last)
+            m_output.registerValue(PortRegister::Status, value, &at);
+        for (const ConnectorPin *pin : watch.pins) {
+            const unsigned level = levelIn(*pin, value);
+            trace(*pin, level);
+            if (!last || level == levelIn(*pin, *last))
+                continue;
+            if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {
+                m_output.event(*pin, level, at);
+                ++events;
+                lastEvent = now;
+            }
+        }
+        last = value;
+        if (!m_output.stream().flush())
+            return 1;
+        if (watch.count && events >= *watch.count)
+            return 0;
+        auto next = Clock::duration(watch.interval);
+        if (watch.duration)
+            next = std::min(next, start + *watch.duration - now);
+        if (watch.idleTimeout)
+            next = std::min(next, lastEvent + *watch.idleTimeout - now);
+        if (next <= Clock::duration::zero())
+            return 0;
+        if (!wait(std::chrono::duration_cast<Microseconds>(next), During::Watch))
+            return 0;
+    }
 }
 
 int CtlSession::loopbackTest()
 {
     std::uint8_t saved = 0;
     if (!current(PortRegister::Data, saved))
-        return failed("cannot read the data register");
+        return failed(cannotRead(PortRegister::Data));
     std::vector<LoopbackSample> samples;
     for (std::uint8_t pattern : LoopbackPatterns()) {
         const std::uint8_t data = static_cast<std::uint8_t>((saved & 0xE0) | pattern);
@@ -413,17 +383,13 @@ int CtlSession::loopbackTest()
         samples.push_back({data, readBack, DecodeStatus(status)});
     }
     if (!write(PortRegister::Data, saved))
-        return failed("the port refused the write to the data register");
-    bool passed = true;
-    for (const WireVerdict &verdict : JudgeLoopbackWires(samples)) {
-        passed &= verdict.ok();
-        if (m_json)
-            m_out << "{\"wire\":\"" << verdict.wire << "\",\"result\":\"" << verdict.result
-                  << "\"}\n";
-        else
-            m_out << verdict.wire << " " << verdict.result << "\n";
+        return failed(refusedWrite(PortRegister::Data));
+    unsigned broken = 0;
+    const std::vector<WireVerdict> verdicts = JudgeLoopbackWires(samples);
+    for (const WireVerdict &verdict : verdicts) {
+        broken += verdict.ok() ? 0 : 1;
+        m_output.wire(verdict);
     }
-    if (!m_json)
-        m_out << (passed ? "loopback test passed\n" : "loopback test FAILED\n");
-    return passed ? 0 : 3;
+    m_output.loopbackSummary(static_cast<unsigned>(verdicts.size()), broken);
+    return broken ? 3 : 0;
 }

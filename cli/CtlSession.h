@@ -1,50 +1,66 @@
 #pragma once
 
-#include "CtlOptions.h"
+#include "CtlCommand.h"
+#include "CtlOutput.h"
 #include "PortRegister.h"
+#include "VcdTrace.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 
-// Runs the commands in order within one opening of the port. A ppdev port is held from an
-// access to the next pause (sleep, pulse's wait, watch's polls), so another program's
-// accesses never come between those of one sequence; what this session last wrote is kept
-// while it holds the port, so a run of set and pulse costs one register access each.
+// Runs commands in order within one opening of the port, line after line. A ppdev port is
+// held from an access to the next pause: sleep and watch's polls let go of it, and so does
+// a pulse's wait of an access bound or more; shorter pulse waits keep it, so that another
+// program's claim cannot stretch a pulse. What this session last wrote is known while it
+// holds the port, so a run of set and pulse costs one register access each.
 class CtlSession {
 public:
-    CtlSession(bool json, std::ostream &out, std::ostream &err)
-        : m_json(json), m_out(out), m_err(err)
-    {
-    }
+    // readerFd: standard output, watched during a watch for a reader that has gone; -1 for
+    // none.
+    CtlSession(CtlOutput &output, std::ostream &err, int readerFd);
     ~CtlSession();
 
-    int run(const std::vector<CtlCommand> &commands);
+    // One command line's commands; 0, or the status the program ends with. A trace asked
+    // for by a watch covers the whole line.
+    int runLine(const std::vector<CtlCommand> &commands);
+
+    // Standard output's reader went away during a watch.
+    bool readerGone() const { return m_readerGone; }
 
 private:
+    enum class During { Pause, Pulse, Watch };
+
     bool ensureOpen();
     bool hold();
-    void pause(unsigned milliseconds);
+    void letGo();
+    bool wait(Microseconds length, During during);
     bool read(PortRegister reg, std::uint8_t &value);
     bool write(PortRegister reg, std::uint8_t value);
     bool current(PortRegister reg, std::uint8_t &value);
     int failed(const std::string &what);
+    bool startTrace(const std::vector<CtlCommand> &commands);
+    void trace(const ConnectorPin &pin, unsigned level);
 
+    int run(const CtlCommand &command);
     int ports();
     int readCommand(const CtlCommand &command);
+    int get(const CtlCommand &command);
     int set(const std::vector<PinSetting> &settings);
     int writeCommand(const CtlCommand &command);
-    int pulse(const CtlCommand &command);
-    int watch(const CtlCommand &command);
+    int pulse(const PulseRequest &pulse);
+    int watch(const WatchRequest &watch);
     int loopbackTest();
 
-    void printRegister(PortRegister reg, std::uint8_t value);
-
-    bool m_json;
-    std::ostream &m_out;
+    CtlOutput &m_output;
     std::ostream &m_err;
+    int m_readerFd;
+    bool m_readerGone = false;
     bool m_open = false;
     bool m_held = false;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
+    std::unique_ptr<VcdTrace> m_trace;
+    std::chrono::steady_clock::time_point m_traceStart;
 };

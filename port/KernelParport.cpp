@@ -44,3 +44,10 @@ std::string HexAddress(unsigned address)
     std::snprintf(text, sizeof text, "%X", address);
     return text;
 }
+
+std::string HexByte(std::uint8_t value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,3 +17,5 @@ std::optional<std::string> ParportHolder(unsigned portNumber,
                                          const std::string &procRoot = kParportProcRoot);
 
 std::string HexAddress(unsigned address);
+// "0x0F": a register's byte as users read it.
+std::string HexByte(std::uint8_t value);

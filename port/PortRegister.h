@@ -25,3 +25,16 @@ constexpr std::optional<PortRegister> portRegisterAt(unsigned address)
         return std::nullopt;
     }
 }
+
+constexpr const char *RegisterName(PortRegister reg)
+{
+    switch (reg) {
+    case PortRegister::Data:
+        return "data";
+    case PortRegister::Status:
+        return "status";
+    case PortRegister::Control:
+        return "control";
+    }
+    return "";
+}

@@ -7,7 +7,7 @@ ZELVANE_BUILD=$ZELVANE_ROOT/build # the "default" preset's folder
 # Debian 12 packages needed to build, run and test.
 ZELVANE_PACKAGES=(
     g++ cmake ninja-build pkgconf
-    libcap-dev libgtest-dev
+    libcap-dev libgtest-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev libxcb1-dev
     fonts-arphic-uming qt6-translations-l10n
     xvfb xauth
@@ -16,7 +16,7 @@ ZELVANE_PACKAGES=(
 # Only the tests need these: an emulated PC with a parallel port, booted with Debian's kernel.
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file clang-format)
 # The real program driven on a virtual display, and the Debian package built and checked.
-ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream man-db jq)
+ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream man-db jq sigrok-cli)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CtlNumbers.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ConnectorPin;
+
+struct PinSetting {
+    const ConnectorPin *pin; // an output: D0-D7, C0-C3
+    std::uint8_t level;
+};
+
+enum class Edges { Rising, Falling, Both };
+
+struct PulseRequest {
+    const ConnectorPin *pin = nullptr;
+    Microseconds width{};
+    std::uint64_t count = 1;
+    Microseconds period{}; // start to start; only with count > 1
+};
+
+struct WatchRequest {
+    Microseconds interval = std::chrono::milliseconds(20);
+    std::vector<const ConnectorPin *> pins; // inputs, S3-S7 by default
+    Edges edges = Edges::Both;
+    std::optional<std::uint64_t> count; // events
+    std::optional<Microseconds> duration;
+    std::optional<Microseconds> idleTimeout;
+    std::string vcdPath; // empty: no trace
+};
+
+// One command of a command line or script line, its arguments checked.
+struct CtlCommand {
+    enum Kind { Ports, Pins, Read, Get, Set, Write, Pulse, Sleep, Watch, LoopbackTest } kind;
+    std::string target;                    // read: data|status|control|all; write: data|control
+    std::vector<PinSetting> settings;      // set
+    std::vector<const ConnectorPin *> get; // get
+    std::uint8_t byte = 0;                 // write
+    Microseconds wait{};                   // sleep
+    PulseRequest pulse;
+    WatchRequest watch;
+
+    // The outputs this command may change, for a trace.
+    std::vector<const ConnectorPin *> pinsWritten() const;
+};

@@ -1,0 +1,101 @@
+#include "VcdTrace.h"
+
+#include "MessageText.h"
+#include "PinTable.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// '!' onwards: the printable identifiers the format allows, one character for each pin.
+char identifier(std::size_t index)
+{
+    return static_cast<char>('!' + index);
+}
+
+std::string failure(const std::string &path, int error)
+{
+    return QuotedForMessage(path, 60) + ": " + std::strerror(error);
+}
+
+} // namespace
+
+std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
+                                           const std::vector<const ConnectorPin *> &pins,
+                                           std::string &error)
+{
+    std::FILE *file = std::fopen(path.c_str(), "we");
+    if (!file) {
+        error = failure(path, errno);
+        return nullptr;
+    }
+    const std::time_t now = std::time(nullptr);
+    char date[64];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S %z", std::localtime(&now));
+    std::fprintf(file,
+                 "$date %s $end\n$version zelvanectl %s $end\n$timescale 1us $end\n"
+                 "$scope module parport $end\n",
+                 date, ZELVANE_VERSION);
+    for (std::size_t i = 0; i < pins.size(); ++i)
+        std::fprintf(file, "$var wire 1 %c %.*s $end\n", identifier(i),
+                     static_cast<int>(pins[i]->label.size()), pins[i]->label.data());
+    std::fprintf(file, "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n");
+    for (std::size_t i = 0; i < pins.size(); ++i)
+        std::fprintf(file, "x%c\n", identifier(i));
+    std::fprintf(file, "$end\n");
+    return std::unique_ptr<VcdTrace>(new VcdTrace(path, file, pins));
+}
+
+VcdTrace::VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins)
+    : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(m_pins.size(), -1)
+{
+    m_lastTime = 0;
+}
+
+VcdTrace::~VcdTrace()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+bool VcdTrace::traces(const ConnectorPin &pin) const
+{
+    return std::find(m_pins.begin(), m_pins.end(), &pin) != m_pins.end();
+}
+
+void VcdTrace::stampTime(Microseconds at)
+{
+    const long long time = std::max<long long>(at.count(), m_lastTime);
+    if (time != m_lastTime)
+        std::fprintf(m_file, "#%lld\n", time);
+    m_lastTime = time;
+}
+
+void VcdTrace::change(const ConnectorPin &pin, unsigned level, Microseconds at)
+{
+    const auto found = std::find(m_pins.begin(), m_pins.end(), &pin);
+    if (found == m_pins.end())
+        return;
+    const std::size_t index = static_cast<std::size_t>(found - m_pins.begin());
+    if (m_levels[index] == static_cast<int>(level))
+        return;
+    stampTime(at);
+    std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
+    m_levels[index] = static_cast<int>(level & 1u);
+}
+
+bool VcdTrace::finish(Microseconds end, std::string &error)
+{
+    stampTime(std::max(end, Microseconds(m_lastTime + 1)));
+    const bool written = !std::ferror(m_file);
+    const int writeError = errno;
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (written && closed)
+        return true;
+    error = failure(m_path, written ? errno : writeError);
+    return false;
+}

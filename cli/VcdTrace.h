@@ -1,0 +1,39 @@
+#pragma once
+
+#include "CtlNumbers.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct ConnectorPin;
+
+// An IEEE 1364 Value Change Dump of some pins, written as it goes (its memory does not grow
+// with its length): one wire per pin under its name, levels unknown until first seen.
+class VcdTrace {
+public:
+    // Null, with error set, when the file cannot be created.
+    static std::unique_ptr<VcdTrace> create(const std::string &path,
+                                            const std::vector<const ConnectorPin *> &pins,
+                                            std::string &error);
+    ~VcdTrace();
+
+    // at: since the trace began; never earlier than the last change's.
+    void change(const ConnectorPin &pin, unsigned level, Microseconds at);
+    bool traces(const ConnectorPin &pin) const;
+
+    // The last time stamp, so that viewers show the whole length; false with error set when
+    // anything failed to reach the file.
+    bool finish(Microseconds end, std::string &error);
+
+private:
+    VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins);
+    void stampTime(Microseconds at);
+
+    std::string m_path;
+    std::FILE *m_file;
+    std::vector<const ConnectorPin *> m_pins;
+    std::vector<int> m_levels; // -1 unknown
+    long long m_lastTime = -1;
+};
