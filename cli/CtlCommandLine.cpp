@@ -60,7 +60,8 @@ const ConnectorPin &outputNamed(const std::string &name, const std::string &of)
 {
     const ConnectorPin &pin = pinNamed(name, of);
     if (!pin.clickable)
-        throw Failure{of + ": " + std::string(pin.label) + " is an input; outputs are D0-D7 and C0-C3"};
+        throw Failure{of + ": " + std::string(pin.label) +
+                      " is an input; outputs are D0-D7 and C0-C3"};
     return pin;
 }
 
@@ -78,15 +79,15 @@ std::uint64_t count(const std::string &text, const std::string &of)
 {
     const auto parsed = ParseWholeNumber(text);
     if (!parsed)
-        throw Failure{of + ": " + quoted(text) + " is not a count (decimal, or hexadecimal after 0x)"};
+        throw Failure{of + ": " + quoted(text) +
+                      " is not a count (decimal, or hexadecimal after 0x)"};
     return *parsed;
 }
 
 // Options of one command, GNU style, from the current word to the first word that is not
 // one of them: handle(index into options, its value).
 template <typename Handle>
-void commandOptions(Words &words, const std::string &command, const option *options,
-                    Handle handle)
+void commandOptions(Words &words, const std::string &command, const option *options, Handle handle)
 {
     std::vector<char *> argv{const_cast<char *>(command.c_str())};
     for (std::size_t i = words.position(); i < words.all().size(); ++i)
@@ -108,7 +109,9 @@ void commandOptions(Words &words, const std::string &command, const option *opti
     words.moveTo(words.position() + static_cast<std::size_t>(optind) - 1);
 }
 
-void noArguments(Words &, CtlCommand &) {}
+void noArguments(Words &, CtlCommand &)
+{
+}
 
 void read(Words &words, CtlCommand &command)
 {
@@ -123,7 +126,8 @@ void get(Words &words, CtlCommand &command)
     while (!words.atEnd() && FindPinByAnyName(words.peek()))
         command.get.push_back(&pinNamed(words.next(), "get"));
     if (command.get.empty())
-        throw Failure{words.atEnd() ? "get needs a pin" : "get: " + quoted(words.peek()) + " is not a pin"};
+        throw Failure{words.atEnd() ? "get needs a pin"
+                                    : "get: " + quoted(words.peek()) + " is not a pin"};
 }
 
 void set(Words &words, CtlCommand &command)
@@ -236,7 +240,7 @@ void watch(Words &words, CtlCommand &command)
         case 5:
             if (text != "rising" && text != "falling" && text != "both")
                 throw Failure{"--edges: " + quoted(text) + " is not rising, falling or both"};
-            watch.edges = text == "rising" ? Edges::Rising
+            watch.edges = text == "rising"    ? Edges::Rising
                           : text == "falling" ? Edges::Falling
                                               : Edges::Both;
             break;
@@ -261,14 +265,14 @@ struct CommandSpec {
 
 // Every command, in the order --help lists them.
 const CommandSpec kCommands[] = {
-    {"ports", CtlCommand::Ports, noArguments, "ports", "the machine's parallel ports, and who holds each"},
+    {"ports", CtlCommand::Ports, noArguments, "ports",
+     "the machine's parallel ports, and who holds each"},
     {"pins", CtlCommand::Pins, noArguments, "pins",
      "every pin: name, signal, DB-25 number, register and bit, inverted, direction"},
     {"read", CtlCommand::Read, read, "read data|status|control|all",
      "each pin's level and the raw byte; nothing is written"},
     {"get", CtlCommand::Get, get, "get PIN...", "each pin's level as a bare 0 or 1, one a line"},
-    {"set", CtlCommand::Set, set, "set PIN=0|1...",
-     "outputs by level; each register written once"},
+    {"set", CtlCommand::Set, set, "set PIN=0|1...", "outputs by level; each register written once"},
     {"write", CtlCommand::Write, write, "write data|control BYTE",
      "a raw byte (for control, bits 4-7 must be 0)"},
     {"pulse", CtlCommand::Pulse, pulse, "pulse PIN WIDTH [--count N] [--period P]",
@@ -323,9 +327,8 @@ ParsedCommands ParseCommandWords(const std::vector<std::string> &words)
             spec->parse(cursor, command);
             parsed.commands.push_back(std::move(command));
         }
-        if (std::count_if(parsed.commands.begin(), parsed.commands.end(), [](const CtlCommand &c) {
-                return !c.watch.vcdPath.empty();
-            }) > 1)
+        if (std::count_if(parsed.commands.begin(), parsed.commands.end(),
+                          [](const CtlCommand &c) { return !c.watch.vcdPath.empty(); }) > 1)
             throw Failure{"one trace (--vcd) a command line"};
     } catch (const Failure &failure) {
         parsed.usageError = failure.what;

@@ -9,9 +9,9 @@
 namespace {
 
 const option kOptions[] = {
-    {"port", required_argument, nullptr, 'p'}, {"json", no_argument, nullptr, 'j'},
+    {"port", required_argument, nullptr, 'p'},   {"json", no_argument, nullptr, 'j'},
     {"script", required_argument, nullptr, 's'}, {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},     {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
 };
 
 std::string optionName(int shortName)
@@ -75,9 +75,9 @@ ParsedCtlOptions ParseCtlOptions(const std::vector<std::string> &arguments)
         }
     }
     options.commandWords.assign(arguments.begin() + (optind - 1), arguments.end());
-    if (options.commandWords == std::vector<std::string>{"-"}) {
+    if (!options.commandWords.empty() && options.commandWords.front() == "-") {
         options.script = "-";
-        options.commandWords.clear();
+        options.commandWords.erase(options.commandWords.begin());
     }
     if (options.script && !options.commandWords.empty())
         parsed.usageError = "a script and commands on the command line cannot be mixed";

@@ -106,7 +106,8 @@ bool CtlSession::wait(Microseconds length, During during)
         if (left <= Clock::duration::zero())
             return true;
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        const timespec timeout{static_cast<time_t>(ns / 1000000000),
+                               static_cast<long>(ns % 1000000000)};
         if (ppoll(&reader, 1, &timeout, nullptr) > 0 && (reader.revents & (POLLERR | POLLHUP))) {
             m_readerGone = true;
             return false;

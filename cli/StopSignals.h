@@ -22,6 +22,6 @@ public:
 
 private:
     static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction m_previous[3] {};
+    struct sigaction m_previous[3]{};
     struct sigaction m_previousPipe {};
 };

@@ -81,3 +81,11 @@ std::string QuotedForMessage(std::string_view text, std::size_t maxCharacters)
         quoted += "...";
     return quoted;
 }
+
+std::string PathForMessage(std::string_view path)
+{
+    const bool plain = !path.empty() && path.size() <= 64 &&
+                       path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                              "0123456789/._-+") == std::string_view::npos;
+    return plain ? std::string(path) : QuotedForMessage(path);
+}

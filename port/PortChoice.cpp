@@ -66,9 +66,11 @@ ParsedPortChoice ParsePortChoice(const char *text, std::string_view source)
 {
     const std::string_view value = text ? text : "";
     if (auto choice = parse(value))
-        return {std::move(choice), {}};
-    return {std::nullopt, std::string(source) + "=" + QuotedForMessage(value) +
-                              " is not known; use " + std::string(kPortChoiceForms)};
+        return {std::move(choice), {}, std::string(source)};
+    return {std::nullopt,
+            std::string(source) + "=" + QuotedForMessage(value) + " is not known; use " +
+                std::string(kPortChoiceForms),
+            std::string(source)};
 }
 
 const ParsedPortChoice &SelectedPortChoice()

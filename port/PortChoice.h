@@ -15,7 +15,8 @@ struct PortChoice {
 
 struct ParsedPortChoice {
     std::optional<PortChoice> choice;
-    std::string error; // for the user, when choice is empty
+    std::string error;                   // for the user, when choice is empty
+    std::string source = "ZELVANE_PORT"; // where the choice came from, for messages
 };
 
 // Null or empty means auto. source names where the text came from, for the error.

@@ -1,5 +1,7 @@
 #include "PortDoctor.h"
 
+#include "PpdevNode.h"
+
 #include "KernelParport.h"
 
 #include <algorithm>
@@ -178,7 +180,7 @@ std::string DiagnosePpdevNode(const DoctorContext &context, const std::string &n
 {
     switch (error) {
     case ENOENT:
-        return driverAdvice(context.machine);
+        return IsKernelPortNode(node) ? driverAdvice(context.machine) : std::string();
     case ENODEV:
     case ENXIO: // what a port taken by the printer driver answers
         for (const ParallelPort &port : context.machine.ports)

@@ -83,7 +83,7 @@ PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
         opening.backend = std::make_unique<SimulatedPort>();
         break;
     case PortMethod::None:
-        opening.refusals.push_back("ZELVANE_PORT=none: no port opened");
+        opening.refusals.push_back(parsed.source + "=none: no port opened");
         break;
     }
     return opening;

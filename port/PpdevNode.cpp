@@ -1,5 +1,7 @@
 #include "PpdevNode.h"
 
+#include "MessageText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,7 +21,7 @@ std::string failureText(const std::string &path, int error)
 {
     switch (error) {
     case ENOENT:
-        return path + ": no such device";
+        return path + (IsKernelPortNode(path) ? ": no such device" : ": no such file");
     case ENODEV:
     case ENXIO:
         return path + ": no parallel port behind this node";
@@ -31,8 +33,9 @@ std::string failureText(const std::string &path, int error)
     }
 }
 
-PpdevNode refused(const std::string &path, int error)
+PpdevNode refused(const std::string &given, int error)
 {
+    const std::string path = PathForMessage(given);
     PpdevNode node;
     node.error = error;
     node.failure =
@@ -41,6 +44,14 @@ PpdevNode refused(const std::string &path, int error)
 }
 
 } // namespace
+
+bool IsKernelPortNode(const std::string &path)
+{
+    const std::string prefix = "/dev/parport";
+    return path.size() > prefix.size() && path.size() <= prefix.size() + 3 &&
+           path.compare(0, prefix.size(), prefix) == 0 &&
+           path.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
 
 PpdevNode OpenPpdevNode(const std::string &path)
 {

@@ -12,3 +12,7 @@ struct PpdevNode {
 };
 
 PpdevNode OpenPpdevNode(const std::string &path);
+
+// /dev/parportN: a node the kernel makes for each port it finds, so its absence speaks of
+// the driver, where any other path's absence is only a missing file.
+bool IsKernelPortNode(const std::string &path);

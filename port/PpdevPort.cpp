@@ -1,5 +1,7 @@
 #include "PpdevPort.h"
 
+#include "MessageText.h"
+
 #include "PortDoctor.h"
 #include "PpdevTurn.h"
 
@@ -38,13 +40,13 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
     int modes = 0;
     if (const int error = system->control(node.fd, PPGETMODES, &modes)) {
         system->closeNode(node.fd); // a node of ppdev's whose port is gone
-        failed = {-1, node.portNumber, path + ": no parallel port behind this node", error};
+        failed = {-1, node.portNumber, PathForMessage(path) + ": no parallel port behind this node", error};
         return nullptr;
     }
     if (const int error = system->openHolder(node.portNumber)) {
         system->closeNode(node.fd);
         failed = {-1, node.portNumber,
-                  path + ": cannot see whether the port is free (parport" +
+                  PathForMessage(path) + ": cannot see whether the port is free (parport" +
                       std::to_string(node.portNumber) + "/devices/active: " + std::strerror(error) +
                       ")",
                   error};
@@ -65,7 +67,7 @@ PpdevPort::~PpdevPort()
 
 void PpdevPort::markLost(int error)
 {
-    m_lostReason = m_path + ": the port has gone away (" + std::strerror(error) + ")";
+    m_lostReason = PathForMessage(m_path) + ": the port has gone away (" + std::strerror(error) + ")";
 }
 
 void PpdevPort::tell(const std::string &notice)
@@ -73,7 +75,7 @@ void PpdevPort::tell(const std::string &notice)
     if (m_toldThisSpell)
         return;
     m_toldThisSpell = true;
-    m_notice = m_path + ": " + notice;
+    m_notice = PathForMessage(m_path) + ": " + notice;
 }
 
 std::string PpdevPort::takeNotice()

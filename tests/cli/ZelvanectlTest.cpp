@@ -1,10 +1,12 @@
 #include "Zelvanectl.h"
 #include "CallTrace.h"
+#include "PinNames.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -15,11 +17,18 @@ struct Outcome {
     std::string err;
 };
 
-Outcome zelvanectl(const std::vector<std::string> &arguments)
+Outcome zelvanectl(const std::vector<std::string> &arguments, const std::string &input = "")
 {
+    std::istringstream in(input);
     std::ostringstream out, err;
-    const int status = RunZelvanectl(arguments, out, err);
+    const int status = RunZelvanectl(arguments, {in, out, err});
     return {status, out.str(), err.str()};
+}
+
+// Monotonic time stamps differ from run to run.
+std::string withoutTimes(const std::string &text)
+{
+    return std::regex_replace(text, std::regex(R"(^\d+\.\d{6} )", std::regex::multiline), "T ");
 }
 
 // The command line, each mistake a usage error (2) that says what was wrong.
@@ -32,55 +41,96 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
     const Case cases[] = {
         {{}, "no command given"},
         {{"--port"}, "--port needs a value"},
+        {{"--port="}, "--port needs a port, not an empty value"},
         {{"--port", "lpt1", "read", "data"}, "--port=\"lpt1\" is not known"},
-        {{"--frobnicate"}, "unknown option '--frobnicate'"},
-        {{"blink"}, "unknown command 'blink'"},
+        {{"--frobnicate"}, "unknown option \"--frobnicate\""},
+        {{"-x"}, "unknown option \"-x\""},
+        {{"read", "data", "--json"}, "unknown command \"--json\""},
+        {{"blink"}, "unknown command \"blink\""},
         {{"read"}, "read needs a value"},
-        {{"read", "pins"}, "read: 'pins' is not data, status, control or all"},
+        {{"read", "pins"}, "read: \"pins\" is not data, status, control or all"},
+        {{"get"}, "get needs a pin"},
+        {{"get", "pin18"}, "get: \"pin18\" is a ground pin"},
         {{"set"}, "set needs PIN=0|1"},
-        {{"set", "S3=1"}, "set: 'S3=1' is not PIN=0 or PIN=1"},
-        {{"set", "D8=1"}, "set: 'D8=1' is not PIN=0"},
-        {{"set", "D0=2"}, "set: 'D0=2' is not PIN=0"},
-        {{"write", "status", "1"}, "write: 'status' is not data or control"},
-        {{"write", "data", "0x100"}, "write: '0x100' is not a byte"},
+        {{"set", "S3=1"}, "set: S3 is an input"},
+        {{"set", "D8=1"}, "set: \"D8\" is not a pin"},
+        {{"set", "D0=2"}, "set: \"D0=2\" is not PIN=0 or PIN=1"},
+        {{"set", "D0=1", "pin2=0"}, "set: D0 is given twice"},
+        {{"write", "status", "1"}, "write: \"status\" is not data or control"},
+        {{"write", "data", "0x100"}, "write: \"0x100\" is not a byte"},
+        {{"write", "data", "010"}, "write: \"010\" is not a byte"},
         {{"write", "control", "0x24"}, "write control: 0x24 sets bits 4-7"},
         {{"pulse", "D0"}, "pulse D0 needs a value"},
-        {{"pulse", "G0", "5"}, "pulse: 'G0' is not one of D0-D7, C0-C3"},
-        {{"sleep", "-1"}, "sleep: '-1' is not a number of milliseconds"},
-        {{"watch", "--interval", "0"}, "--interval must be at least 1 millisecond"},
-        {{"watch", "--count", "x"}, "--count: 'x' is not a count"},
-        {{"watch", "--duration", "soon"}, "--duration: 'soon' is not a number of seconds"},
+        {{"pulse", "G0", "5"}, "pulse: \"G0\" is not a pin"},
+        {{"pulse", "ack", "5"}, "pulse: S6 is an input"},
+        {{"pulse", "D0", "5", "--count", "0"}, "pulse: --count must be at least 1"},
+        {{"pulse", "D0", "5ms", "--count", "2", "--period", "5ms"}, "pulse: --period must be longer"},
+        {{"sleep", "-1"}, "sleep: \"-1\" is not a duration"},
+        {{"sleep", "1e3"}, "sleep: \"1e3\" is not a duration"},
+        {{"sleep", "25h"}, "sleep: \"25h\" is not a duration"},
+        {{"sleep", "86401s"}, "sleep: \"86401s\" is not a duration"},
+        {{"watch", "--interval", "0"}, "--interval must be at least 1us"},
+        {{"watch", "--count", "x"}, "--count: \"x\" is not a count"},
+        {{"watch", "--duration", "0x10"}, "--duration: \"0x10\" is not a duration"},
+        {{"watch", "--pins", "S3,D0"}, "--pins: D0 is not an input"},
+        {{"watch", "--pins", "S3,error"}, "--pins: S3 is given twice"},
+        {{"watch", "--edges", "up"}, "--edges: \"up\" is not rising, falling or both"},
+        {{"watch", "--vcd"}, "watch: --vcd needs a value"},
+        {{"watch", "--frob"}, "watch: unknown option \"--frob\""},
+        {{"watch", "--vcd", "a", "watch", "--vcd", "b"}, "one trace (--vcd) a command line"},
+        {{"-", "read", "data"}, "a script and commands on the command line cannot be mixed"},
     };
     for (const Case &c : cases) {
         const Outcome run = zelvanectl(c.arguments);
         SCOPED_TRACE(c.says);
         EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("zelvanectl: " + c.says), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Try 'zelvanectl --help'"), std::string::npos);
         EXPECT_EQ(run.out, "");
     }
 }
 
+// Every name a pin goes by finds the same register bit.
+TEST(Zelvanectl, EveryNameOfAPinIsTheSamePin)
+{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> names = {
+        {"C0", {"c0", "pin1", "PIN1", "STROBE", "strobe"}},
+        {"D0", {"d0", "pin2"}},
+        {"D7", {"d7", "pin9"}},
+        {"S6", {"s6", "pin10", "ACK", "Ack"}},
+        {"S7", {"pin11", "BUSY"}},
+        {"S5", {"pin12", "PAPEROUT", "PE", "pe"}},
+        {"S4", {"pin13", "SELECT"}},
+        {"C1", {"pin14", "AUTOFD"}},
+        {"S3", {"pin15", "ERROR", "FAULT", "fault"}},
+        {"C2", {"pin16", "INIT"}},
+        {"C3", {"pin17", "SELECTIN"}},
+    };
+    for (const auto &[label, aliases] : names)
+        for (const std::string &alias : aliases)
+            EXPECT_EQ(FindPinByAnyName(alias), findPinByLabel(label)) << alias;
+    for (const char *nothing : {"pin0", "pin26", "pin02", "S2", "D8", "STROBEX", "pin", ""})
+        EXPECT_EQ(FindPinByAnyName(nothing), nullptr) << nothing;
+}
+
 // A whole session on the simulated port: every command, in one opening.
 TEST(Zelvanectl, EveryCommandOnTheSimulatedPort)
 {
-    const Outcome run = zelvanectl(
-        {"--port", "sim",     "write", "data",       "0x00",    "set",          "D0=1", "D4=1",
-         "C0=0",   "C2=0",    "read",  "all",        "pulse",   "D1",           "1",    "sleep",
-         "1",      "read",    "data",  "write",      "control", "0x04",         "read", "control",
-         "watch",  "--count", "0",     "--interval", "1",       "loopback-test"});
+    const Outcome run = zelvanectl({"--port=sim", "write", "data", "0x00",  "set",     "D0=1",
+                                    "pin6=1",     "C0=0",  "INIT=0", "read", "all",     "get",
+                                    "error",      "pin10", "c0",     "pulse", "D1",     "500us",
+                                    "--count",    "2",     "sleep",  "1ms",  "write",   "control",
+                                    "0x04",       "read",  "control", "watch", "--count", "0",
+                                    "--interval", "1",     "loopback-test"});
     EXPECT_EQ(run.status, 0) << run.err;
-    const std::string watchLine =
-        run.out.substr(run.out.find("\n", run.out.find("control 0xC4")) + 1, 24);
-    EXPECT_EQ(run.out,
+    EXPECT_EQ(withoutTimes(run.out),
               "data 0x11 D0=1 D1=0 D2=0 D3=0 D4=1 D5=0 D6=0 D7=0\n"
               "status 0x0F S3=1 S4=0 S5=0 S6=0 S7=1\n"
               "control 0xC1 C0=0 C1=1 C2=0 C3=1\n"
-              "data 0x11 D0=1 D1=0 D2=0 D3=0 D4=1 D5=0 D6=0 D7=0\n"
-              "control 0xC4 C0=1 C1=1 C2=1 C3=1\n" +
-                  watchLine +
-                  " status 0x0F S3=1 S4=0 S5=0 S6=0 S7=1\n"
-                  "D0->S3 ok\nD1->S4 ok\nD2->S5 ok\nD3->S6 ok\nD4->S7 ok\nloopback test passed\n");
+              "1\n0\n0\n"
+              "control 0xC4 C0=1 C1=1 C2=1 C3=1\n"
+              "T status 0x0F S3=1 S4=0 S5=0 S6=0 S7=1\n"
+              "D0->S3 ok\nD1->S4 ok\nD2->S5 ok\nD3->S6 ok\nD4->S7 ok\nloopback test passed\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -93,24 +143,47 @@ TEST(Zelvanectl, SetWritesEachRegisterOnceAndJsonLines)
             std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{0xFF, 0xC4, 0x78}), {}};
     });
     const Outcome run =
-        zelvanectl({"--json", "set", "D3=0", "C0=0", "C3=0", "D7=0", "read", "status"});
+        zelvanectl({"-j", "set", "D3=0", "C0=0", "C3=0", "D7=0", "read", "status", "get", "busy"});
     SetPortOpener(nullptr);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(trace, (CallTrace{"read 0x378 0xFF", "write 0x378 0x77", "read 0x37A 0xC4",
-                                "write 0x37A 0x0D", "read 0x379 0x78", "close"}));
-    EXPECT_EQ(run.out,
-              "{\"register\":\"status\",\"value\":\"0x78\",\"pins\":{\"S3\":1,\"S4\":1,\"S5\":1,"
-              "\"S6\":1,\"S7\":1}}\n");
+                                "write 0x37A 0x0D", "read 0x379 0x78", "read 0x379 0x00",
+                                "close"}));
+    EXPECT_EQ(run.out, "{\"type\":\"register\",\"register\":\"status\",\"value\":\"0x78\","
+                       "\"byte\":120,\"pins\":{\"S3\":1,\"S4\":1,\"S5\":1,\"S6\":1,\"S7\":1}}\n"
+                       "{\"type\":\"level\",\"pin\":\"S7\",\"level\":1}\n");
+}
+
+// A monitor's events: only the chosen pins and edges, counted, each with its time.
+TEST(Zelvanectl, WatchReportsChosenEdgesUntilTheCount)
+{
+    CallTrace trace;
+    // S3 (bit 3) and S6 (bit 6) move; S7 (bit 7) is inverted.
+    SetPortOpener([&] {
+        return PortOpening{std::make_unique<RecordingPort>(
+                               trace, std::deque<std::uint8_t>{0x80, 0x88, 0x80, 0xC0, 0xC8}),
+                           {}};
+    });
+    const Outcome run = zelvanectl(
+        {"watch", "--pins", "error,ACK", "--edges", "rising", "--count", "2", "--interval", "1us"});
+    SetPortOpener(nullptr);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(withoutTimes(run.out), "T status 0x80 S3=0 S4=0 S5=0 S6=0 S7=0\n"
+                                     "T S3 rising\nT S6 rising\n");
+    EXPECT_EQ(trace, (CallTrace{"read 0x379 0x80", "read 0x379 0x88", "read 0x379 0x80",
+                                "read 0x379 0xC0", "close"}))
+        << "the second rising edge ends it: no more reads";
 }
 
 TEST(Zelvanectl, ExitStatuses)
 {
-    EXPECT_EQ(zelvanectl({"--help"}).status, 0);
-    EXPECT_EQ(zelvanectl({"--version"}).out, "zelvanectl 1.0.0.1\n");
+    EXPECT_EQ(zelvanectl({"set", "D0=1", "--help"}).status, 0) << "--help anywhere";
+    EXPECT_EQ(zelvanectl({"-V"}).out, "zelvanectl 1.0.0.1\n");
     const Outcome none = zelvanectl({"--port", "none", "read", "data"});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.err, "zelvanectl: cannot open the port:\n  ZELVANE_PORT=none: no port opened\n");
-    EXPECT_EQ(zelvanectl({"--port", "none", "ports", "sleep", "0"}).status, 0) << "no port needed";
+    EXPECT_EQ(none.err, "zelvanectl: cannot open the port:\n  --port=none: no port opened\n");
+    EXPECT_EQ(zelvanectl({"-p", "none", "--", "pins", "sleep", "0"}).status, 0)
+        << "no port needed";
 
     CallTrace trace;
     SetPortOpener([&] {
@@ -118,11 +191,21 @@ TEST(Zelvanectl, ExitStatuses)
         port->goAway();
         return PortOpening{std::move(port), {}};
     });
-    const Outcome refused = zelvanectl({"write", "data", "1"});
+    const Outcome refused = zelvanectl({"write", "data", "1", "read", "data"});
     SetPortOpener(nullptr);
     EXPECT_EQ(refused.status, 1) << "a refused write is an error here";
     EXPECT_EQ(refused.err, "zelvanectl: the recording port went away\n"
                            "zelvanectl: the port refused the write to the data register\n");
+}
+
+// A script runs line by line in one opening; a bad line is named and ends it.
+TEST(Zelvanectl, ScriptStopsAtItsFirstBadLine)
+{
+    const Outcome run = zelvanectl({"-p", "sim", "-"}, "# levels\n\nset D0=1 # high\n"
+                                                       "get D0\n  frobnicate\nget D0\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "1\n");
+    EXPECT_EQ(run.err, "zelvanectl: standard input, line 5: unknown command \"frobnicate\"\n");
 }
 
 // The loopback plug with one fault at a time: each wire judged, the test failing with 3.

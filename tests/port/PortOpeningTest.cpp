@@ -131,10 +131,16 @@ TEST(PortOpening, SimulatedAndNone)
 
 TEST(PortOpening, PpdevRefusalsSayWhy)
 {
-    auto missing = OpenPortBackend(ParsePortChoice("ppdev:/nonexistent/parport0"));
-    EXPECT_FALSE(missing.backend);
-    ASSERT_EQ(missing.refusals.size(), 1u);
-    EXPECT_EQ(missing.refusals[0].rfind("ppdev: /nonexistent/parport0: no such device", 0), 0u);
+    // A missing file of the user's is not blamed on the driver; outside text is quoted.
+    for (const auto &[node, refusal] : std::vector<std::pair<std::string, std::string>>{
+             {"/nonexistent/parport0", "ppdev: /nonexistent/parport0: no such file"},
+             {"/tmp/a\nb", "ppdev: \"/tmp/a\\nb\": no such file"},
+             {"/tmp/" + std::string(5000, 'x'), "ppdev: \"/tmp/" + std::string(59, 'x') +
+                                                    "\"...: File name too long"}}) {
+        const auto missing = OpenPortBackend(ParsePortChoice(("ppdev:" + node).c_str()));
+        EXPECT_FALSE(missing.backend);
+        EXPECT_EQ(missing.refusals, std::vector<std::string>{refusal});
+    }
 
     // Nodes that are not the kernel's parallel-port devices are not even opened.
     const fs::path fifo = fs::temp_directory_path() / ("zelvane-fifo-" + std::to_string(getpid()));

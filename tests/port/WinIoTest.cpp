@@ -39,7 +39,7 @@ TEST_F(WinIoTest, AcceptsOnlyThePortsRegistersOneByteAtATime)
                              {0x378, 0},
                              {0x378, 2},
                              {0x379, 4}}) {
-        SCOPED_TRACE(hexByte(r.address) + " size " + std::to_string(r.size));
+        SCOPED_TRACE("0x" + HexAddress(r.address) + " size " + std::to_string(r.size));
         EXPECT_FALSE(SetPortVal(r.address, 0x12, r.size));
         EXPECT_FALSE(GetPortVal(r.address, &word, r.size));
     }

@@ -4,7 +4,7 @@
 // Usage: guest_port_check MODE, one of the modes in main
 #include "BenchTiming.h"
 #include "CallTrace.h"
-#include "CtlOptions.h"
+#include "CtlCommandLine.h"
 #include "CtlSession.h"
 #include "DirectPort.h"
 #include "DirectPortGrant.h"
@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iostream>
 #include <grp.h>
 #include <linux/ppdev.h>
 #include <sstream>
@@ -775,7 +776,7 @@ int runZelvanectl(const char *port, const char *first, const char *second)
     const int status =
         RunZelvanectl({"--port", port, "write", "control", "0x0C", "write", "data", first, "pulse",
                        "C0", "1", "write", "data", second, "pulse", "C0", "1", "read", "data"},
-                      out, err);
+                      {std::cin, out, err});
     CHECK(status == 0, "zelvanectl --port %s: status %d, %s", port, status, err.str().c_str());
     std::printf("GUEST-CTL %s: %s", port, out.str().c_str());
     return 0;
@@ -785,7 +786,7 @@ int runZelvanectl(const char *port, const char *first, const char *second)
 int runZelvanectlPorts()
 {
     std::ostringstream out, err;
-    CHECK(RunZelvanectl({"ports"}, out, err) == 0, "zelvanectl ports: %s", err.str().c_str());
+    CHECK(RunZelvanectl({"ports"}, {std::cin, out, err}) == 0, "zelvanectl ports: %s", err.str().c_str());
     const std::string listed = out.str();
     std::printf("GUEST-PORTS\n%s", listed.c_str());
     for (const char *expected : {"parport0 node=/dev/parport0 base=0x378 modes=PCSPP",
@@ -827,14 +828,16 @@ std::pair<double, double> setWritesPerSecond(const char *port, long writes)
     const auto arguments = setArguments(port, writes);
     std::ostringstream out, err;
     auto start = std::chrono::steady_clock::now();
-    const int status = RunZelvanectl(arguments, out, err);
+    const int status = RunZelvanectl(arguments, {std::cin, out, err});
     const double whole = writes / secondsSince(start);
     CHECK(status == 0, "zelvanectl set x%ld over %s: %s", writes, port, err.str().c_str());
 
-    const ParsedCtlOptions parsed = ParseCtlOptions(arguments); // the grant above still holds
-    CtlSession session(false, out, err);
+    // The grant above still holds.
+    const ParsedCommands parsed = ParseCommandWords({arguments.begin() + 2, arguments.end()});
+    const auto output = MakeTextOutput(out);
+    CtlSession session(*output, err, -1);
     start = std::chrono::steady_clock::now();
-    CHECK(session.run(parsed.options.commands) == 0, "the commands alone over %s", port);
+    CHECK(session.runLine(parsed.commands) == 0, "the commands alone over %s", port);
     return {whole, writes / secondsSince(start)};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IndicatorSink.h"
+#include "KernelParport.h"
 #include "PortBackend.h"
 
 #include <cstdio>
@@ -11,13 +12,6 @@
 
 // Port accesses and indicator calls in the one order they happened.
 using CallTrace = std::vector<std::string>;
-
-inline std::string hexByte(unsigned value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 inline std::string registerName(PortRegister reg)
 {
@@ -51,7 +45,7 @@ public:
             value = m_reads.front();
             m_reads.pop_front();
         }
-        m_trace.push_back("read " + registerName(reg) + " " + hexByte(value));
+        m_trace.push_back("read " + registerName(reg) + " " + HexByte(value));
         return true;
     }
 
@@ -59,7 +53,7 @@ public:
     {
         if (!m_lostReason.empty())
             return false;
-        m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
+        m_trace.push_back("write " + registerName(reg) + " " + HexByte(value));
         return true;
     }
 
@@ -87,18 +81,18 @@ public:
     bool readRegister(PortRegister reg, std::uint8_t &value) override
     {
         const bool done = m_real->readRegister(reg, value);
-        m_trace.push_back("read " + registerName(reg) + " " + hexByte(value));
+        m_trace.push_back("read " + registerName(reg) + " " + HexByte(value));
         return done;
     }
     bool readRegisterNow(PortRegister reg, std::uint8_t &value) override
     {
         const bool done = m_real->readRegisterNow(reg, value);
-        m_trace.push_back("peek " + registerName(reg) + (done ? " " + hexByte(value) : " failed"));
+        m_trace.push_back("peek " + registerName(reg) + (done ? " " + HexByte(value) : " failed"));
         return done;
     }
     bool writeRegister(PortRegister reg, std::uint8_t value) override
     {
-        m_trace.push_back("write " + registerName(reg) + " " + hexByte(value));
+        m_trace.push_back("write " + registerName(reg) + " " + HexByte(value));
         return m_real->writeRegister(reg, value);
     }
     std::string describe() const override { return m_real->describe(); }
