@@ -84,6 +84,7 @@ void VcdTrace::change(const ConnectorPin &pin, unsigned level, Microseconds at)
         return;
     stampTime(at);
     std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
+    std::fflush(m_file); // a viewer or a script following the file sees each change at once
     m_levels[index] = static_cast<int>(level & 1u);
 }
 

@@ -10,7 +10,8 @@
 struct ConnectorPin;
 
 // An IEEE 1364 Value Change Dump of some pins, written as it goes (its memory does not grow
-// with its length): one wire per pin under its name, levels unknown until first seen.
+// with its length, and each change reaches the file at once): one wire per pin under its
+// name, levels unknown until first seen.
 class VcdTrace {
 public:
     // Null, with error set, when the file cannot be created.
