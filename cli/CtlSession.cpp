@@ -132,6 +132,11 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     m_known[indexOf(reg)] = value;
     for (const PinLevel &level : LevelsIn(reg, value))
         trace(*level.pin, level.level);
+    // A trace shows what the inputs answered to each write, not only what the watch saw.
+    std::uint8_t status = 0;
+    if (!m_tracedInputs.empty() && read(PortRegister::Status, status))
+        for (const ConnectorPin *pin : m_tracedInputs)
+            trace(*pin, levelIn(*pin, status));
     return true;
 }
 
@@ -164,6 +169,7 @@ bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
                 pins.push_back(pin);
     std::string error;
     m_trace = VcdTrace::create(watch->watch.vcdPath, pins, error);
+    m_tracedInputs = watch->watch.pins;
     m_traceStart = Clock::now();
     if (!m_trace)
         failed("cannot write the trace: " + error);
@@ -194,6 +200,7 @@ int CtlSession::runLine(const std::vector<CtlCommand> &commands)
             status == 0)
             status = failed("cannot write the trace: " + error);
         m_trace.reset();
+        m_tracedInputs.clear();
     }
     if (const int signal = StopSignals::received()) {
         letGo();

@@ -62,5 +62,6 @@ private:
     bool m_held = false;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
+    std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too
     std::chrono::steady_clock::time_point m_traceStart;
 };
