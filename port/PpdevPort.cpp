@@ -40,7 +40,8 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
     int modes = 0;
     if (const int error = system->control(node.fd, PPGETMODES, &modes)) {
         system->closeNode(node.fd); // a node of ppdev's whose port is gone
-        failed = {-1, node.portNumber, PathForMessage(path) + ": no parallel port behind this node", error};
+        failed = {-1, node.portNumber, PathForMessage(path) + ": no parallel port behind this node",
+                  error};
         return nullptr;
     }
     if (const int error = system->openHolder(node.portNumber)) {
@@ -67,7 +68,8 @@ PpdevPort::~PpdevPort()
 
 void PpdevPort::markLost(int error)
 {
-    m_lostReason = PathForMessage(m_path) + ": the port has gone away (" + std::strerror(error) + ")";
+    m_lostReason =
+        PathForMessage(m_path) + ": the port has gone away (" + std::strerror(error) + ")";
 }
 
 void PpdevPort::tell(const std::string &notice)

@@ -64,7 +64,8 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"pulse", "G0", "5"}, "pulse: \"G0\" is not a pin"},
         {{"pulse", "ack", "5"}, "pulse: S6 is an input"},
         {{"pulse", "D0", "5", "--count", "0"}, "pulse: --count must be at least 1"},
-        {{"pulse", "D0", "5ms", "--count", "2", "--period", "5ms"}, "pulse: --period must be longer"},
+        {{"pulse", "D0", "5ms", "--count", "2", "--period", "5ms"},
+         "pulse: --period must be longer"},
         {{"sleep", "-1"}, "sleep: \"-1\" is not a duration"},
         {{"sleep", "1e3"}, "sleep: \"1e3\" is not a duration"},
         {{"sleep", "25h"}, "sleep: \"25h\" is not a duration"},
@@ -116,12 +117,12 @@ TEST(Zelvanectl, EveryNameOfAPinIsTheSamePin)
 // A whole session on the simulated port: every command, in one opening.
 TEST(Zelvanectl, EveryCommandOnTheSimulatedPort)
 {
-    const Outcome run = zelvanectl({"--port=sim", "write", "data", "0x00",  "set",     "D0=1",
-                                    "pin6=1",     "C0=0",  "INIT=0", "read", "all",     "get",
-                                    "error",      "pin10", "c0",     "pulse", "D1",     "500us",
-                                    "--count",    "2",     "sleep",  "1ms",  "write",   "control",
-                                    "0x04",       "read",  "control", "watch", "--count", "0",
-                                    "--interval", "1",     "loopback-test"});
+    const Outcome run = zelvanectl(
+        {"--port=sim", "write",  "data",       "0x00",  "set",          "D0=1",    "pin6=1",
+         "C0=0",       "INIT=0", "read",       "all",   "get",          "error",   "pin10",
+         "c0",         "pulse",  "D1",         "500us", "--count",      "2",       "sleep",
+         "1ms",        "write",  "control",    "0x04",  "read",         "control", "watch",
+         "--count",    "0",      "--interval", "1",     "loopback-test"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(withoutTimes(run.out),
               "data 0x11 D0=1 D1=0 D2=0 D3=0 D4=1 D5=0 D6=0 D7=0\n"
@@ -146,9 +147,9 @@ TEST(Zelvanectl, SetWritesEachRegisterOnceAndJsonLines)
         zelvanectl({"-j", "set", "D3=0", "C0=0", "C3=0", "D7=0", "read", "status", "get", "busy"});
     SetPortOpener(nullptr);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(trace, (CallTrace{"read 0x378 0xFF", "write 0x378 0x77", "read 0x37A 0xC4",
-                                "write 0x37A 0x0D", "read 0x379 0x78", "read 0x379 0x00",
-                                "close"}));
+    EXPECT_EQ(trace,
+              (CallTrace{"read 0x378 0xFF", "write 0x378 0x77", "read 0x37A 0xC4",
+                         "write 0x37A 0x0D", "read 0x379 0x78", "read 0x379 0x00", "close"}));
     EXPECT_EQ(run.out, "{\"type\":\"register\",\"register\":\"status\",\"value\":\"0x78\","
                        "\"byte\":120,\"pins\":{\"S3\":1,\"S4\":1,\"S5\":1,\"S6\":1,\"S7\":1}}\n"
                        "{\"type\":\"level\",\"pin\":\"S7\",\"level\":1}\n");
@@ -182,8 +183,7 @@ TEST(Zelvanectl, ExitStatuses)
     const Outcome none = zelvanectl({"--port", "none", "read", "data"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.err, "zelvanectl: cannot open the port:\n  --port=none: no port opened\n");
-    EXPECT_EQ(zelvanectl({"-p", "none", "--", "pins", "sleep", "0"}).status, 0)
-        << "no port needed";
+    EXPECT_EQ(zelvanectl({"-p", "none", "--", "pins", "sleep", "0"}).status, 0) << "no port needed";
 
     CallTrace trace;
     SetPortOpener([&] {

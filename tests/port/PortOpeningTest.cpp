@@ -135,8 +135,8 @@ TEST(PortOpening, PpdevRefusalsSayWhy)
     for (const auto &[node, refusal] : std::vector<std::pair<std::string, std::string>>{
              {"/nonexistent/parport0", "ppdev: /nonexistent/parport0: no such file"},
              {"/tmp/a\nb", "ppdev: \"/tmp/a\\nb\": no such file"},
-             {"/tmp/" + std::string(5000, 'x'), "ppdev: \"/tmp/" + std::string(59, 'x') +
-                                                    "\"...: File name too long"}}) {
+             {"/tmp/" + std::string(5000, 'x'),
+              "ppdev: \"/tmp/" + std::string(59, 'x') + "\"...: File name too long"}}) {
         const auto missing = OpenPortBackend(ParsePortChoice(("ppdev:" + node).c_str()));
         EXPECT_FALSE(missing.backend);
         EXPECT_EQ(missing.refusals, std::vector<std::string>{refusal});

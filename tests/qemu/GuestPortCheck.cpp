@@ -22,8 +22,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <iostream>
 #include <grp.h>
+#include <iostream>
 #include <linux/ppdev.h>
 #include <sstream>
 #include <string>
@@ -786,7 +786,8 @@ int runZelvanectl(const char *port, const char *first, const char *second)
 int runZelvanectlPorts()
 {
     std::ostringstream out, err;
-    CHECK(RunZelvanectl({"ports"}, {std::cin, out, err}) == 0, "zelvanectl ports: %s", err.str().c_str());
+    CHECK(RunZelvanectl({"ports"}, {std::cin, out, err}) == 0, "zelvanectl ports: %s",
+          err.str().c_str());
     const std::string listed = out.str();
     std::printf("GUEST-PORTS\n%s", listed.c_str());
     for (const char *expected : {"parport0 node=/dev/parport0 base=0x378 modes=PCSPP",
