@@ -198,16 +198,6 @@ TEST(Zelvanectl, ExitStatuses)
                            "zelvanectl: the port refused the write to the data register\n");
 }
 
-// A script runs line by line in one opening; a bad line is named and ends it.
-TEST(Zelvanectl, ScriptStopsAtItsFirstBadLine)
-{
-    const Outcome run = zelvanectl({"-p", "sim", "-"}, "# levels\n\nset D0=1 # high\n"
-                                                       "get D0\n  frobnicate\nget D0\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "1\n");
-    EXPECT_EQ(run.err, "zelvanectl: standard input, line 5: unknown command \"frobnicate\"\n");
-}
-
 // The loopback plug with one fault at a time: each wire judged, the test failing with 3.
 TEST(Zelvanectl, LoopbackTestFindsEachBrokenWire)
 {
