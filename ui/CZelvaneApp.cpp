@@ -6,11 +6,10 @@
 #include "IndicatorImages.h"
 #include "Logging.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 #include "WinIo.h"
 
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <cstdlib>
 
 namespace {
@@ -33,19 +32,8 @@ CZelvaneApp::CZelvaneApp(int &argc, char **argv) : QApplication(argc, argv)
     setDesktopFileName(QStringLiteral("org.zelvane.Zelvane"));
     setWindowIcon(IndicatorImages::applicationIcon());
     InstallDialogFont();
-    InstallQtTranslations();
-}
-
-// The interface is Chinese whatever the system's language, so the texts Qt draws itself
-// (the standard buttons' "确定") come from Qt's own Chinese translations.
-void CZelvaneApp::InstallQtTranslations()
-{
-    auto *translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
-    else
-        qCWarning(lcUi) << "Qt's Chinese translations are missing (package qt6-translations-l10n)";
+    InstallTranslations(*this, ChooseUiLanguage(QLocale::system().uiLanguages()),
+                        TranslationsDirectory());
 }
 
 bool CZelvaneApp::InitInstance()

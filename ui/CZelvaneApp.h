@@ -10,7 +10,4 @@ public:
 
     // Runs the panel window; returns false, as there is nothing left to do afterwards.
     bool InitInstance();
-
-private:
-    void InstallQtTranslations();
 };

@@ -105,11 +105,11 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     // Linux window managers keep their window menu to themselves, so the window has its own,
     // on the right mouse button, with the entries Qt can carry out.
     m_windowMenu = new QMenu(this);
-    QAction *close = m_windowMenu->addAction(
-        QStringLiteral("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")), this, &QWidget::close);
+    QAction *close = m_windowMenu->addAction(tr("关闭(&C)"), QKeySequence(QStringLiteral("Alt+F4")),
+                                             this, &QWidget::close);
     addAction(close); // so that Alt+F4 works with no window manager to carry it out
     // Off at every start: the program keeps no settings.
-    m_liveInputs = m_windowMenu->addAction(QStringLiteral("实时读取输入(&L)"));
+    m_liveInputs = m_windowMenu->addAction(tr("实时读取输入(&L)"));
     m_liveInputs->setCheckable(true);
     connect(m_liveInputs, &QAction::toggled, this, [this](bool on) {
         if (on) {
@@ -118,7 +118,7 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
         } else
             m_livePoll.stop();
     });
-    const QString about = QString::fromUtf8(IDS_ABOUTBOX);
+    const QString about = tr(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_windowMenu->addSeparator();
         m_windowMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
@@ -137,8 +137,7 @@ void CZelvaneDlg::OpenPortDriver()
         reasons += QStringLiteral("\n  ") + QString::fromStdString(reason);
     qCWarning(lcPort).noquote() << reasons;
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    QMessageBox box(QMessageBox::NoIcon, title, QStringLiteral("Init fail!"), QMessageBox::Ok,
-                    this);
+    QMessageBox box(QMessageBox::NoIcon, title, tr("Init fail!"), QMessageBox::Ok, this);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
     box.exec();
 }

@@ -14,10 +14,12 @@ namespace {
 
 constexpr int kDialogFontPixels = 12; // 9 points at 96 dots per inch
 
-QWidget *createControl(QDialog &dialog, const ControlTemplate &control)
+QWidget *createControl(QDialog &dialog, const char *context, const ControlTemplate &control)
 {
     const QRect rect = control.rect.toPixels();
-    const QString text = QString::fromUtf8(control.text ? control.text : "");
+    const QString text = control.text && *control.text
+                             ? QCoreApplication::translate(context, control.text)
+                             : QString();
     switch (control.kind) {
     case ControlKind::PushButton:
     case ControlKind::DefaultPushButton: {
@@ -69,14 +71,14 @@ QWidget *createControl(QDialog &dialog, const ControlTemplate &control)
 
 QList<BuiltControl> BuildDialogFromTemplate(QDialog &dialog, const DialogTemplate &layout)
 {
-    dialog.setWindowTitle(QString::fromUtf8(layout.caption));
+    dialog.setWindowTitle(QCoreApplication::translate(layout.context, layout.caption));
     const QRect client = layout.clientArea.toPixels();
     dialog.setFixedSize(client.size());
 
     QList<BuiltControl> controls;
     QWidget *previousTabStop = nullptr;
     for (const ControlTemplate &control : layout.controls) {
-        QWidget *widget = createControl(dialog, control);
+        QWidget *widget = createControl(dialog, layout.context, control);
         if (control.kind == ControlKind::GroupBox)
             widget->lower(); // a frame drawn behind what it frames
         if (control.tabStop) {

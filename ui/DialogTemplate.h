@@ -22,12 +22,13 @@ struct ControlTemplate {
     ControlKind kind;
     int id; // 0: the control is never addressed
     DialogUnitRect rect;
-    const char *text = nullptr; // UTF-8
+    const char *text = nullptr; // UTF-8, the source of its translations
     ImageId image{};
     bool tabStop = false;
 };
 
 struct DialogTemplate {
+    const char *context; // of its texts' translations
     const char *caption;
     DialogUnitRect clientArea;
     std::span<const ControlTemplate> controls;
@@ -36,5 +37,5 @@ struct DialogTemplate {
 const DialogTemplate &PanelTemplate();
 const DialogTemplate &AboutTemplate();
 
-// The About entry of the window menu.
+// The About entry of the window menu, in the panel's context.
 extern const char *const IDS_ABOUTBOX;

@@ -1,7 +1,8 @@
 #include "IndicatorLabel.h"
 
 #include "IndicatorImages.h"
-#include "PinDescription.h"
+#include "PinTable.h"
+#include "PinToolTip.h"
 
 #include <QMouseEvent>
 
@@ -55,7 +56,7 @@ bool IndicatorLabel::event(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         if (const ConnectorPin *pin = findPinByControlId(static_cast<unsigned>(m_controlId))) {
             const bool high = m_image == IDB_HIGH || m_image == IDB_CTRL_HIGH;
-            setToolTip(QString::fromStdString(PinDescription(*pin, high ? 1 : 0)));
+            setToolTip(PinToolTip(*pin, high ? 1 : 0));
         }
     }
     return QLabel::event(event);

@@ -1,6 +1,5 @@
 #include "LiveInputs.h"
 #include "CallTrace.h"
-#include "PinDescription.h"
 #include "WinIo.h"
 
 #include <gtest/gtest.h>
@@ -85,21 +84,6 @@ TEST(LiveInputs, AFailedPollChangesNothingAndThePollsBackOff)
                                 "show 1050 IN_LOW", "show 1052 IN_LOW"}))
         << "only the poll that read the port drew anything";
     EXPECT_EQ(shown, 0x00);
-}
-
-TEST(PinDescription, OnePinOfEachKind)
-{
-    struct Case {
-        const char *label;
-        std::uint8_t level;
-        const char *text;
-    };
-    for (const Case c : {Case{"D3", 1, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平"},
-                         {"C0", 0, "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 低电平"},
-                         {"C2", 1, "C2 · 16 脚 · 控制口 0x37A 第 2 位 · 高电平"},
-                         {"S7", 1, "S7 · 11 脚 · 状态口 0x379 第 7 位（硬件反相） · 高电平"},
-                         {"G5", 0, "G5 · 23 脚 · 地 · 低电平"}})
-        EXPECT_EQ(PinDescription(*findPinByLabel(c.label), c.level), c.text);
 }
 
 } // namespace

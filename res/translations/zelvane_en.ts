@@ -1,0 +1,121 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>Zelvane 1.0 版</source>
+        <translation>Zelvane 1.0</translation>
+    </message>
+    <message>
+        <source>2026年12月发布</source>
+        <translation>Released Dec 2026</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>关于  Zelvane</source>
+        <translation>About Zelvane</translation>
+    </message>
+</context>
+<context>
+    <name>CZelvaneDlg</name>
+    <message>
+        <source>关闭(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>实时读取输入(&amp;L)</source>
+        <translation>&amp;Live inputs</translation>
+    </message>
+    <message>
+        <source>Init fail!</source>
+        <translation>Init fail!</translation>
+    </message>
+    <message>
+        <source>读状态端口</source>
+        <translation>Read status</translation>
+    </message>
+    <message>
+        <source>读控制端口</source>
+        <translation>Read control</translation>
+    </message>
+    <message>
+        <source>退出程序</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！</source>
+        <translation>Test a PC's parallel port as digital I/O for microcontroller systems!</translation>
+    </message>
+    <message>
+        <source>输入控制端口:C0~C3！</source>
+        <translation>Control in: C0-C3</translation>
+    </message>
+    <message>
+        <source>输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！</source>
+        <translation>Data out D0-D7: click a pin to set it high or low.</translation>
+    </message>
+    <message>
+        <source>输入状态端口:S3~S6！</source>
+        <translation>Status in: S3-S6</translation>
+    </message>
+    <message>
+        <source>输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！</source>
+        <translation>Control out C0-C3: click a pin to set it high or low.</translation>
+    </message>
+    <message>
+        <source>地端口:G0~G7！低电平！</source>
+        <translation>Ground G0-G7: always low.</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>关于 Zelvane(&amp;A)...</source>
+        <translation>&amp;About Zelvane...</translation>
+    </message>
+</context>
+<context>
+    <name>PinToolTip</name>
+    <message>
+        <source>数据口 0x378</source>
+        <translation>data 0x378</translation>
+    </message>
+    <message>
+        <source>状态口 0x379</source>
+        <translation>status 0x379</translation>
+    </message>
+    <message>
+        <source>控制口 0x37A</source>
+        <translation>control 0x37A</translation>
+    </message>
+    <message>
+        <source>地</source>
+        <translation>ground</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 位</source>
+        <translation>%1 bit %2</translation>
+    </message>
+    <message>
+        <source>（硬件反相）</source>
+        <translation> (inverted by the hardware)</translation>
+    </message>
+    <message>
+        <source>%1 脚</source>
+        <translation>pin %1</translation>
+    </message>
+    <message>
+        <source>高电平</source>
+        <translation>high</translation>
+    </message>
+    <message>
+        <source>低电平</source>
+        <translation>low</translation>
+    </message>
+</context>
+</TS>

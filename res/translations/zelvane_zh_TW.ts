@@ -1,0 +1,121 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW" sourcelanguage="zh_CN">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>Zelvane 1.0 版</source>
+        <translation>Zelvane 1.0 版</translation>
+    </message>
+    <message>
+        <source>2026年12月发布</source>
+        <translation>2026年12月發布</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>关于  Zelvane</source>
+        <translation>關於  Zelvane</translation>
+    </message>
+</context>
+<context>
+    <name>CZelvaneDlg</name>
+    <message>
+        <source>关闭(&amp;C)</source>
+        <translation>關閉(&amp;C)</translation>
+    </message>
+    <message>
+        <source>实时读取输入(&amp;L)</source>
+        <translation>即時讀取輸入(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Init fail!</source>
+        <translation>初始化失敗！</translation>
+    </message>
+    <message>
+        <source>读状态端口</source>
+        <translation>讀狀態連接埠</translation>
+    </message>
+    <message>
+        <source>读控制端口</source>
+        <translation>讀控制連接埠</translation>
+    </message>
+    <message>
+        <source>退出程序</source>
+        <translation>結束程式</translation>
+    </message>
+    <message>
+        <source>测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！</source>
+        <translation>測試電腦並列埠在單晶片等控制系統中作為數位I/O連接埠的讀寫方法！</translation>
+    </message>
+    <message>
+        <source>输入控制端口:C0~C3！</source>
+        <translation>輸入控制埠:C0~C3！</translation>
+    </message>
+    <message>
+        <source>输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！</source>
+        <translation>輸出資料連接埠:D0~D7！點選對應的接腳來設定為高電位或低電位！</translation>
+    </message>
+    <message>
+        <source>输入状态端口:S3~S6！</source>
+        <translation>輸入狀態埠:S3~S6！</translation>
+    </message>
+    <message>
+        <source>输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！</source>
+        <translation>輸出控制連接埠:C0~C3！點選對應的接腳來設定為高電位或低電位！</translation>
+    </message>
+    <message>
+        <source>地端口:G0~G7！低电平！</source>
+        <translation>接地連接埠:G0~G7！低電位！</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>關於</translation>
+    </message>
+    <message>
+        <source>关于 Zelvane(&amp;A)...</source>
+        <translation>關於 Zelvane(&amp;A)...</translation>
+    </message>
+</context>
+<context>
+    <name>PinToolTip</name>
+    <message>
+        <source>数据口 0x378</source>
+        <translation>資料埠 0x378</translation>
+    </message>
+    <message>
+        <source>状态口 0x379</source>
+        <translation>狀態埠 0x379</translation>
+    </message>
+    <message>
+        <source>控制口 0x37A</source>
+        <translation>控制埠 0x37A</translation>
+    </message>
+    <message>
+        <source>地</source>
+        <translation>接地</translation>
+    </message>
+    <message>
+        <source>%1 第 %2 位</source>
+        <translation>%1 第 %2 位</translation>
+    </message>
+    <message>
+        <source>（硬件反相）</source>
+        <translation>（硬體反相）</translation>
+    </message>
+    <message>
+        <source>%1 脚</source>
+        <translation>%1 腳</translation>
+    </message>
+    <message>
+        <source>高电平</source>
+        <translation>高電位</translation>
+    </message>
+    <message>
+        <source>低电平</source>
+        <translation>低電位</translation>
+    </message>
+</context>
+</TS>
