@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,12 +17,14 @@ namespace {
 const QString kBuiltTranslations = QStringLiteral(ZELVANE_TRANSLATIONS_BUILD_DIR);
 
 // What one language shows: the panel's texts in template order, its menu, the About box
-// (caption, then its texts in template order) and one tooltip.
+// (caption, then its texts in template order), one tooltip, and the "Init fail!" box with
+// its button, which Qt's own translation names.
 struct Shown {
     QStringList panel;
     QStringList menu;
     QStringList about;
     QString tooltip;
+    QStringList initFail;
 
     bool operator==(const Shown &) const = default;
 };
@@ -34,7 +37,8 @@ const Shown kSource{
      "关于"},
     {"关闭(&C)", "实时读取输入(&L)", "关于 Zelvane(&A)..."},
     {"关于  Zelvane", "Zelvane 1.0 版", "2026年12月发布", "确定"},
-    "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 高电平"};
+    "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 高电平",
+    {"Init fail!", "确定"}};
 
 const Shown kEnglish{{"Read status", "Read control", "Exit",
                       "Test a PC's parallel port as digital I/O for microcontroller systems!",
@@ -43,7 +47,8 @@ const Shown kEnglish{{"Read status", "Read control", "Exit",
                       "Ground G0-G7: always low.", "About"},
                      {"&Close", "&Live inputs", "&About Zelvane..."},
                      {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
-                     "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high"};
+                     "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
+                     {"Init fail!", "OK"}};
 
 const Shown kTraditional{
     {"讀狀態連接埠", "讀控制連接埠", "結束程式",
@@ -53,7 +58,8 @@ const Shown kTraditional{
      "關於"},
     {"關閉(&C)", "即時讀取輸入(&L)", "關於 Zelvane(&A)..."},
     {"關於  Zelvane", "Zelvane 1.0 版", "2026年12月發布", "確定"},
-    "C0 · 1 腳 · 控制埠 0x37A 第 0 位（硬體反相） · 高電位"};
+    "C0 · 1 腳 · 控制埠 0x37A 第 0 位（硬體反相） · 高電位",
+    {"初始化失敗！", "確定"}};
 
 // One line at the design font inside the control; a button's text also leaves the margins
 // the style draws on either side.
@@ -102,6 +108,13 @@ Shown showWindows()
         QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), c0->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(c0, &hover);
         shown.tooltip = c0->toolTip();
+    }});
+    PanelHarness failing(false);
+    failing.run({[&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown.initFail = QStringList{box->text(), box->button(QMessageBox::Ok)->text()};
+        box->button(QMessageBox::Ok)->click();
     }});
     return shown;
 }
@@ -179,6 +192,7 @@ void LanguageTest::eachLanguageShowsItsTextsAndEachFits()
     QCOMPARE(shown.menu, expected.menu);
     QCOMPARE(shown.about, expected.about);
     QCOMPARE(shown.tooltip, expected.tooltip);
+    QCOMPARE(shown.initFail, expected.initFail);
 }
 
 void LanguageTest::aMissingOrUnreadableTranslationKeepsTheDesignTexts()
