@@ -1,5 +1,6 @@
 #include "Zelvanectl.h"
 #include "CallTrace.h"
+#include "CtlNumbers.h"
 #include "PinNames.h"
 #include "SimulatedPort.h"
 #include "WinIo.h"
@@ -89,6 +90,51 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         EXPECT_NE(run.err.find("Try 'zelvanectl --help'"), std::string::npos);
         EXPECT_EQ(run.out, "");
     }
+}
+
+// One grammar of numbers, and times with units, read to the microsecond.
+TEST(Zelvanectl, NumbersAndTimesHaveOneGrammar)
+{
+    using std::chrono::microseconds;
+    const std::pair<const char *, std::optional<std::uint64_t>> numbers[] = {
+        {"0", 0},    {"10", 10},   {"0x10", 16}, {"0XfF", 255},
+        {"010", {}}, {"1e3", {}},  {"-1", {}},   {"+1", {}},
+        {"0x", {}},  {"0x-1", {}}, {"", {}},     {"99999999999999999999", {}}};
+    for (const auto &[text, value] : numbers)
+        EXPECT_EQ(ParseWholeNumber(text), value) << text;
+    const std::pair<const char *, std::optional<microseconds>> times[] = {
+        {"5", microseconds(5000)},
+        {"500us", microseconds(500)},
+        {"5ms", microseconds(5000)},
+        {"1.5s", microseconds(1500000)},
+        {"0.25ms", microseconds(250)},
+        {"86400s", std::chrono::hours(24)},
+        {"86400.000001s", {}},
+        {"1.s", {}},
+        {".5s", {}},
+        {"05ms", {}},
+        {"0x10", {}},
+        {"1e3", {}},
+        {"5 ms", {}},
+        {"ms", {}}};
+    for (const auto &[text, value] : times)
+        EXPECT_EQ(ParseDuration(text, std::chrono::milliseconds(1)), value) << text;
+}
+
+// A train puts the pin back after every pulse, from the level it found, one write each.
+TEST(Zelvanectl, PulseTrainPutsThePinBackEachTime)
+{
+    CallTrace trace;
+    SetPortOpener([&] {
+        return PortOpening{std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{0xC4}),
+                           {}};
+    });
+    const Outcome run = zelvanectl({"pulse", "STROBE", "1us", "--count", "3", "--period=2us"});
+    SetPortOpener(nullptr);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(trace, (CallTrace{"read 0x37A 0xC4", "write 0x37A 0x05", "write 0x37A 0x04",
+                                "write 0x37A 0x05", "write 0x37A 0x04", "write 0x37A 0x05",
+                                "write 0x37A 0x04", "close"}));
 }
 
 // Every name a pin goes by finds the same register bit.
