@@ -8,7 +8,7 @@ ZELVANE_BUILD=$ZELVANE_ROOT/build # the "default" preset's folder
 ZELVANE_PACKAGES=(
     g++ cmake ninja-build pkgconf
     libcap-dev libgtest-dev nlohmann-json3-dev
-    qt6-base-dev libgl-dev libxcb1-dev
+    qt6-base-dev libgl-dev libxcb1-dev qt6-tools-dev qt6-l10n-tools
     fonts-arphic-uming qt6-translations-l10n
     xvfb xauth
 )
