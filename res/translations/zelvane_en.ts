@@ -48,7 +48,7 @@
     </message>
     <message>
         <source>测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！</source>
-        <translation>Test a PC's parallel port as digital I/O for microcontroller systems!</translation>
+        <translation>Test a PC&apos;s parallel port as digital I/O for microcontroller systems!</translation>
     </message>
     <message>
         <source>输入控制端口:C0~C3！</source>
