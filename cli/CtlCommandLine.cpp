@@ -251,11 +251,10 @@ void watch(Words &words, CtlCommand &command)
         }
     });
     if (watch.pins.empty())
-        for (const char *name : {"S3", "S4", "S5", "S6", "S7"})
-            watch.pins.push_back(findPinByLabel(name));
+        watch.pins.assign(kStatusPins.begin(), kStatusPins.end());
 }
 
-struct CommandSpec {
+struct CommandEntry {
     const char *name;
     CtlCommand::Kind kind;
     void (*parse)(Words &, CtlCommand &);
@@ -264,7 +263,7 @@ struct CommandSpec {
 };
 
 // Every command, in the order --help lists them.
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {"ports", CtlCommand::Ports, noArguments, "ports",
      "the machine's parallel ports, and who holds each"},
     {"pins", CtlCommand::Pins, noArguments, "pins",
@@ -318,13 +317,13 @@ ParsedCommands ParseCommandWords(const std::vector<std::string> &words)
     try {
         while (!cursor.atEnd()) {
             const std::string name = cursor.next();
-            const auto spec = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                           [&](const CommandSpec &c) { return name == c.name; });
-            if (spec == std::end(kCommands))
+            const auto entry = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                            [&](const CommandEntry &c) { return name == c.name; });
+            if (entry == std::end(kCommands))
                 throw Failure{"unknown command " + quoted(name)};
             CtlCommand command{};
-            command.kind = spec->kind;
-            spec->parse(cursor, command);
+            command.kind = entry->kind;
+            entry->parse(cursor, command);
             parsed.commands.push_back(std::move(command));
         }
         if (std::count_if(parsed.commands.begin(), parsed.commands.end(),
@@ -339,7 +338,7 @@ ParsedCommands ParseCommandWords(const std::vector<std::string> &words)
 std::string CommandHelp()
 {
     std::string help = "Commands:\n";
-    for (const CommandSpec &command : kCommands) {
+    for (const CommandEntry &command : kCommands) {
         help += "  " + std::string(command.synopsis) + "\n";
         const std::string summary = command.summary;
         for (std::size_t from = 0; from < summary.size();) {

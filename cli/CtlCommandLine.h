@@ -13,5 +13,5 @@ struct ParsedCommands {
 // The commands of one command line (after its options) or one script line.
 ParsedCommands ParseCommandWords(const std::vector<std::string> &words);
 
-// The commands part of --help, one entry per command.
+// The commands section of --help, one entry per command.
 std::string CommandHelp();

@@ -56,14 +56,15 @@ std::optional<Microseconds> ParseDuration(std::string_view text, Microseconds ba
         fraction.size() > 9 || (whole.size() > 1 && whole[0] == '0'))
         return std::nullopt;
     const auto units = digits(whole, 10);
-    const auto parts = fraction.empty() ? std::optional<std::uint64_t>(0) : digits(fraction, 10);
+    const auto fractionValue =
+        fraction.empty() ? std::optional<std::uint64_t>(0) : digits(fraction, 10);
     // Past a day in any unit is refused below; this bound keeps the product in range.
-    if (!units || !parts || *units > static_cast<std::uint64_t>(kLongestDuration.count()))
+    if (!units || !fractionValue || *units > static_cast<std::uint64_t>(kLongestDuration.count()))
         return std::nullopt;
     std::uint64_t denominator = 1;
     for (std::size_t i = 0; i < fraction.size(); ++i)
         denominator *= 10;
-    const std::uint64_t total = *units * scale + *parts * scale / denominator;
+    const std::uint64_t total = *units * scale + *fractionValue * scale / denominator;
     if (total > static_cast<std::uint64_t>(kLongestDuration.count()))
         return std::nullopt;
     return Microseconds(total);

@@ -4,6 +4,7 @@
 #include "RegisterEncoding.h"
 
 #include <ctime>
+#include <span>
 
 EventTime EventTime::now()
 {
@@ -15,22 +16,12 @@ EventTime EventTime::now()
 
 std::vector<PinLevel> LevelsIn(PortRegister reg, std::uint8_t value)
 {
+    const std::span<const ConnectorPin *const> pins =
+        reg == PortRegister::Data     ? std::span<const ConnectorPin *const>(kDataPins)
+        : reg == PortRegister::Status ? std::span<const ConnectorPin *const>(kStatusPins)
+                                      : std::span<const ConnectorPin *const>(kControlPins);
     std::vector<PinLevel> levels;
-    switch (reg) {
-    case PortRegister::Data:
-        for (const ConnectorPin *pin : kDataPins)
-            levels.push_back({pin, (value >> pin->bit) & 1u});
-        break;
-    case PortRegister::Status:
-        for (const char *label : {"S3", "S4", "S5", "S6", "S7"}) {
-            const ConnectorPin *pin = findPinByLabel(label);
-            levels.push_back({pin, (DecodeStatus(value) >> (pin->bit - 3)) & 1u});
-        }
-        break;
-    case PortRegister::Control:
-        for (const ConnectorPin *pin : kControlPins)
-            levels.push_back({pin, (DecodeControlRead(value) >> pin->bit) & 1u});
-        break;
-    }
+    for (const ConnectorPin *pin : pins)
+        levels.push_back({pin, PinLevelIn(*pin, value)});
     return levels;
 }

@@ -20,14 +20,6 @@ std::size_t indexOf(PortRegister reg)
     return static_cast<std::size_t>(static_cast<unsigned>(reg) - kFirstPortBase);
 }
 
-unsigned levelIn(const ConnectorPin &pin, std::uint8_t value)
-{
-    for (const PinLevel &level : LevelsIn(*pin.reg, value))
-        if (level.pin == &pin)
-            return level.level;
-    return 0;
-}
-
 std::string cannotRead(PortRegister reg)
 {
     return std::string("cannot read the ") + RegisterName(reg) + " register";
@@ -136,7 +128,7 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     std::uint8_t status = 0;
     if (!m_tracedInputs.empty() && read(PortRegister::Status, status))
         for (const ConnectorPin *pin : m_tracedInputs)
-            trace(*pin, levelIn(*pin, status));
+            trace(*pin, PinLevelIn(*pin, status));
     return true;
 }
 
@@ -280,7 +272,7 @@ int CtlSession::get(const CtlCommand &command)
                 return failed(cannotRead(*pin->reg));
             value = byte;
         }
-        m_output.pinLevel(*pin, levelIn(*pin, *value));
+        m_output.pinLevel(*pin, PinLevelIn(*pin, *value));
     }
     return 0;
 }
@@ -349,9 +341,9 @@ int CtlSession::watch(const WatchRequest &watch)
         if (!last)
             m_output.registerValue(PortRegister::Status, value, &at);
         for (const ConnectorPin *pin : watch.pins) {
-            const unsigned level = levelIn(*pin, value);
+            const unsigned level = PinLevelIn(*pin, value);
             trace(*pin, level);
-            if (!last || level == levelIn(*pin, *last))
+            if (!last || level == PinLevelIn(*pin, *last))
                 continue;
             if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {
                 m_output.event(*pin, level, at);

@@ -19,10 +19,10 @@ std::string utc(std::chrono::system_clock::time_point wall)
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count() %
         1000;
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
+    std::tm fields{};
+    gmtime_r(&seconds, &fields);
     char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &fields);
     return text + std::string(".") + std::to_string(1000 + ms).substr(1) + "Z";
 }
 

@@ -52,18 +52,12 @@ std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
 VcdTrace::VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins)
     : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(m_pins.size(), -1)
 {
-    m_lastTime = 0;
 }
 
 VcdTrace::~VcdTrace()
 {
     if (m_file)
         std::fclose(m_file);
-}
-
-bool VcdTrace::traces(const ConnectorPin &pin) const
-{
-    return std::find(m_pins.begin(), m_pins.end(), &pin) != m_pins.end();
 }
 
 void VcdTrace::stampTime(Microseconds at)

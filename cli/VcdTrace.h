@@ -22,7 +22,6 @@ public:
 
     // at: since the trace began; never earlier than the last change's.
     void change(const ConnectorPin &pin, unsigned level, Microseconds at);
-    bool traces(const ConnectorPin &pin) const;
 
     // The last time stamp, so that viewers show the whole length; false with error set when
     // anything failed to reach the file.
@@ -36,5 +35,5 @@ private:
     std::FILE *m_file;
     std::vector<const ConnectorPin *> m_pins;
     std::vector<int> m_levels; // -1 unknown
-    long long m_lastTime = -1;
+    long long m_lastTime = 0;  // the header stamps #0
 };

@@ -141,6 +141,7 @@ pinsByLabel(const std::array<std::string_view, N> &labels)
 // The group orders the panel works in.
 inline constexpr auto kDataPins = pinsByLabel<8>({"D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7"});
 inline constexpr auto kControlPins = pinsByLabel<4>({"C0", "C1", "C2", "C3"});
+inline constexpr auto kStatusPins = pinsByLabel<5>({"S3", "S4", "S5", "S6", "S7"});
 inline constexpr auto kControlReadOrder = pinsByLabel<4>({"C3", "C2", "C1", "C0"});
 inline constexpr auto kStatusUpdateOrder = pinsByLabel<5>({"S6", "S7", "S5", "S4", "S3"});
 

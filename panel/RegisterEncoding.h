@@ -23,6 +23,12 @@ constexpr std::uint8_t EncodeControlByte(const std::array<std::uint8_t, 4> &leve
     return byte ^ invertedMask(PortRegister::Control);
 }
 
+// The level of one pin (1 = high) in its register's byte.
+constexpr unsigned PinLevelIn(const ConnectorPin &pin, std::uint8_t registerValue)
+{
+    return ((registerValue >> pin.bit) ^ (pin.inverted ? 1u : 0u)) & 1u;
+}
+
 // Flag bit 0 = S3 ... bit 4 = S7.
 constexpr std::uint8_t DecodeStatus(std::uint8_t value)
 {

@@ -1,13 +1,11 @@
 #include "UiLanguage.h"
 
-#include <QRegularExpression>
-
 namespace {
 
-UiLanguage chineseScript(const QStringList &parts)
+UiLanguage chineseScript(const QStringList &subtags)
 {
-    for (const QString &part : parts.mid(1))
-        if (part == u"Hant" || part == u"TW" || part == u"HK" || part == u"MO")
+    for (const QString &subtag : subtags.mid(1))
+        if (subtag == u"Hant" || subtag == u"TW" || subtag == u"HK" || subtag == u"MO")
             return UiLanguage::Traditional;
     return UiLanguage::Source; // zh, zh-CN, zh-SG, zh-Hans: Simplified
 }
@@ -23,9 +21,9 @@ UiLanguage ChooseUiLanguage(const QStringList &uiLanguages)
             continue;
         if (name == u"C" || name == u"POSIX")
             return UiLanguage::Source;
-        const QStringList parts = name.split(QRegularExpression(QStringLiteral("[-_]")));
-        if (parts.front().compare(u"zh", Qt::CaseInsensitive) == 0)
-            return chineseScript(parts);
+        const QStringList subtags = QString(name).replace(u'_', u'-').split(u'-');
+        if (subtags.front().compare(u"zh", Qt::CaseInsensitive) == 0)
+            return chineseScript(subtags);
         return UiLanguage::English;
     }
     return UiLanguage::Source;

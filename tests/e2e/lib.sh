@@ -6,11 +6,12 @@ fail() {
     exit 1
 }
 
-# visible_window TITLE: the id of a visible window with exactly that title (xdotool's own
-# search ignores case, and "zelvane" and "Zelvane" are different windows here).
+# visible_window TITLE: the id of a visible window with exactly that title. Each window's
+# UTF-8 name is compared: xdotool's own search ignores case ("zelvane" and "Zelvane" are
+# different windows here) and matches WM_NAME, which holds Chinese in another encoding.
 visible_window() {
     local id
-    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
         [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && { echo "$id"; return 0; }
     done
     return 1

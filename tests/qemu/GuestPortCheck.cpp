@@ -683,8 +683,8 @@ int runBesideRawClaimer(int paceMs, double seconds)
                  {"copy", {"check", "copy-loop", std::to_string(seconds), std::to_string(paceMs)}}},
                 seconds);
     std::string report;
-    for (const auto *part : {&run.lines, &run.hung})
-        for (const std::string &line : *part)
+    for (const auto *list : {&run.lines, &run.hung})
+        for (const std::string &line : *list)
             report += (report.empty() ? "" : "; ") + line;
     std::printf("GUEST-BESIDE %s pace=%d ms: copy (accesses failed longest-ms) and claimer: %s; "
                 "heartbeat's longest gap %.0f ms; %s\n",
