@@ -57,7 +57,7 @@ bool CtlSession::ensureOpen()
     if (m_open)
         return true;
     SetPortNoticeHandler(
-        [this](const std::string &notice) { m_err << "zelvanectl: " << notice << "\n"; });
+        [this](const PortNotice &notice) { m_err << "zelvanectl: " << notice.text << "\n"; });
     if (!InitializeWinIo()) {
         m_err << "zelvanectl: cannot open the port:\n";
         for (const std::string &refusal : PortRefusals())

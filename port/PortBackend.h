@@ -1,8 +1,10 @@
 #pragma once
 
+#include "PortNotice.h"
 #include "PortRegister.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // One way of reaching the port's registers, chosen once when the driver opens.
@@ -21,14 +23,18 @@ public:
 
     // Short name for messages, e.g. "ppdev /dev/parport0".
     virtual std::string describe() const = 0;
+    // The kernel's parportN behind this backend, where there is one.
+    virtual std::optional<unsigned> kernelPortNumber() const { return std::nullopt; }
 
-    // Why the port can no longer be reached (it went away); empty while it can.
-    virtual std::string lostReason() const { return {}; }
-    // What the user should hear about a failed access (once), or empty.
-    virtual std::string takeNotice() { return {}; }
+    // Why the port can no longer be reached (it went away); nullopt while it can.
+    virtual std::optional<PortNotice> lost() const { return std::nullopt; }
+    // What the user should hear about a failed access (each once, one at a time), or nullopt.
+    virtual std::optional<PortNotice> takeNotice() { return std::nullopt; }
 
-    // A port shared with other programs is taken for a sequence of accesses and given back
-    // after; for the others these do nothing.
+    // A port shared with other programs: reserve keeps other copies of ours off it across
+    // waits, without claiming it; hold claims it for accesses with no wait between; letGo
+    // gives back both. Elsewhere these do nothing.
+    virtual bool reserve() { return true; }
     virtual bool hold() { return true; }
     virtual void letGo() {}
 };

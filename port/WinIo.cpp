@@ -14,6 +14,7 @@ struct Driver {
     std::vector<std::string> refusals;
     PortOpener opener = openSelectedPort;
     PortNoticeHandler noticeHandler;
+    std::uint64_t unreached = 0;
 };
 
 Driver g_driver; // the driver is process-wide, as the operations' signatures imply
@@ -25,23 +26,29 @@ std::optional<PortRegister> acceptedRegister(unsigned portAddress, unsigned size
     return portRegisterAt(portAddress);
 }
 
-void tell(const std::string &notice)
+void tell(const std::optional<PortNotice> &notice)
 {
-    if (!notice.empty() && g_driver.noticeHandler)
-        g_driver.noticeHandler(notice);
+    if (notice && g_driver.noticeHandler)
+        g_driver.noticeHandler(*notice);
+}
+
+bool unreached()
+{
+    ++g_driver.unreached;
+    return false;
 }
 
 // A port that went away counts as closed from then on; either way the user hears once.
 bool failedAccess()
 {
-    const std::string lost = g_driver.backend->lostReason();
-    if (!lost.empty()) {
+    if (const auto lost = g_driver.backend->lost()) {
         g_driver.backend.reset();
         tell(lost);
     } else {
-        tell(g_driver.backend->takeNotice());
+        while (const auto notice = g_driver.backend->takeNotice())
+            tell(notice);
     }
-    return false;
+    return unreached();
 }
 
 } // namespace
@@ -64,11 +71,11 @@ bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);
     if (!reg || !value)
-        return false;
+        return unreached();
     *value = kUnreadablePortValue;
     std::uint8_t byte = 0;
     if (!g_driver.backend)
-        return false;
+        return unreached();
     if (!g_driver.backend->readRegister(*reg, byte))
         return failedAccess();
     *value = byte;
@@ -79,7 +86,7 @@ bool GetPortValNow(unsigned portAddress, std::uint32_t *value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);
     if (!reg || !value || !g_driver.backend)
-        return false;
+        return unreached();
     std::uint8_t byte = 0;
     if (!g_driver.backend->readRegisterNow(*reg, byte))
         return failedAccess();
@@ -91,7 +98,7 @@ bool SetPortVal(unsigned portAddress, std::uint32_t value, unsigned size)
 {
     const auto reg = acceptedRegister(portAddress, size);
     if (!reg || !g_driver.backend || value > 0xFF)
-        return false;
+        return unreached();
     return g_driver.backend->writeRegister(*reg, static_cast<std::uint8_t>(value)) ||
            failedAccess();
 }
@@ -104,6 +111,16 @@ const std::vector<std::string> &PortRefusals()
 std::string OpenPortDescription()
 {
     return g_driver.backend ? g_driver.backend->describe() : std::string();
+}
+
+std::optional<unsigned> OpenKernelPortNumber()
+{
+    return g_driver.backend ? g_driver.backend->kernelPortNumber() : std::nullopt;
+}
+
+std::uint64_t UnreachedPortAccesses()
+{
+    return g_driver.unreached;
 }
 
 void SetPortOpener(PortOpener opener)
@@ -121,6 +138,13 @@ bool HoldPort()
     if (!g_driver.backend)
         return false;
     return g_driver.backend->hold() || failedAccess();
+}
+
+bool ReservePort()
+{
+    if (!g_driver.backend)
+        return false;
+    return g_driver.backend->reserve() || failedAccess();
 }
 
 void LetGoOfPort()

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ bool GetPortValNow(unsigned portAddress, std::uint32_t *value, unsigned size);
 const std::vector<std::string> &PortRefusals();
 // Which backend is open, or empty.
 std::string OpenPortDescription();
+// The kernel's parportN behind the open backend, where there is one.
+std::optional<unsigned> OpenKernelPortNumber();
+// How many accesses so far did not reach the port (refused, failed, or with no port open):
+// what a caller compares across an operation whose accesses report nothing.
+std::uint64_t UnreachedPortAccesses();
 
 // How InitializeWinIo opens a backend: by default from the selected port choice
 // (ZELVANE_PORT); tests and tools put their own. Null restores the default.
@@ -36,10 +42,14 @@ void SetPortOpener(PortOpener opener);
 
 // Told, once each, what the user should hear about an access: the port went away (it counts
 // as closed from then on), or another program held it.
-using PortNoticeHandler = std::function<void(const std::string &notice)>;
+using PortNoticeHandler = std::function<void(const PortNotice &notice)>;
 void SetPortNoticeHandler(PortNoticeHandler handler);
 
-// A sequence of accesses that no other program's may interleave (ppdev); elsewhere a no-op.
-// False, with a notice, when the port could not be had.
+// On a shared port (ppdev), HoldPort claims it for a sequence of accesses that no other
+// program's may interleave, with no wait in between; ReservePort keeps only other copies of
+// ours off it, so that a wait may come between two accesses (a pulse) without leaving another
+// program asleep in the kernel's claim. LetGoOfPort gives back either. Elsewhere no-ops. False,
+// with a notice, when the port could not be had.
 bool HoldPort();
+bool ReservePort();
 void LetGoOfPort();

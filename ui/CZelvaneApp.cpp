@@ -48,8 +48,8 @@ bool CZelvaneApp::InitInstance()
         else if (auto *box = qobject_cast<QDialog *>(window))
             box->reject();
     });
-    SetPortNoticeHandler([](const std::string &notice) {
-        qCWarning(lcPort).noquote() << QString::fromStdString(notice);
+    SetPortNoticeHandler([](const PortNotice &notice) {
+        qCWarning(lcPort).noquote() << QString::fromStdString(notice.text);
     });
     g_runningPanel = &panel;
     static const bool registered = std::atexit(closeDriverAtExit) == 0;

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <linux/major.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -129,6 +131,15 @@ std::string userName(uid_t uid)
     return std::to_string(uid);
 }
 
+// A descriptor of the port opened through another node (a udev symlink, an alias made with
+// mknod): the device number says.
+bool reachesPort(const fs::path &descriptor, const ParallelPort &port)
+{
+    struct stat opened {};
+    return stat(descriptor.c_str(), &opened) == 0 && S_ISCHR(opened.st_mode) &&
+           opened.st_rdev == makedev(PP_MAJOR, port.number);
+}
+
 // Processes other than this one that have the port's node open, as "pid 1234 zelvane", as
 // far as /proc lets this user see their descriptors.
 std::vector<std::string> processesWithNodeOpen(const std::string &root, const ParallelPort &port)
@@ -145,7 +156,7 @@ std::vector<std::string> processesWithNodeOpen(const std::string &root, const Pa
         std::error_code unseen;
         for (const auto &fd : fs::directory_iterator(process.path() / "fd", unseen)) {
             std::error_code unreadable;
-            if (fs::read_symlink(fd.path(), unreadable) != node)
+            if (fs::read_symlink(fd.path(), unreadable) != node && !reachesPort(fd.path(), port))
                 continue;
             std::string name;
             std::getline(std::ifstream(process.path() / "comm"), name);

@@ -66,12 +66,14 @@ PpdevNode OpenPpdevNode(const std::string &path)
     if (fd < 0)
         return refused(path, errno);
     struct stat opened {};
-    if (fstat(fd, &opened) != 0 || !isPpdevNode(opened)) {
+    const int error = fstat(fd, &opened) != 0 ? errno : isPpdevNode(opened) ? 0 : ENOTTY;
+    if (error != 0) {
         close(fd);
-        return refused(path, ENOTTY);
+        return refused(path, error);
     }
     PpdevNode node;
     node.fd = fd;
     node.portNumber = minor(opened.st_rdev);
+    node.device = opened.st_rdev;
     return node;
 }

@@ -1,22 +1,18 @@
 #include "PpdevPort.h"
 
 #include "MessageText.h"
-
 #include "PortDoctor.h"
 #include "PpdevTurn.h"
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <thread>
 #include <utility>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 // PPWCONTROL takes the four output lines only; bit 5 would turn the data lines around.
@@ -25,6 +21,16 @@ constexpr unsigned char kControlLines = 0x0F;
 bool meansGone(int error)
 {
     return error == ENODEV || error == ENXIO || error == EIO;
+}
+
+std::string because(int error)
+{
+    return " (" + std::string(std::strerror(error)) + ")";
+}
+
+PortNotice failure(const std::string &what)
+{
+    return {PortNotice::Kind::Failed, what + "; the access failed", what};
 }
 
 } // namespace
@@ -40,59 +46,69 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
     int modes = 0;
     if (const int error = system->control(node.fd, PPGETMODES, &modes)) {
         system->closeNode(node.fd); // a node of ppdev's whose port is gone
-        failed = {-1, node.portNumber, PathForMessage(path) + ": no parallel port behind this node",
-                  error};
+        failed = {-1, node.portNumber, 0,
+                  PathForMessage(path) + ": no parallel port behind this node", error};
         return nullptr;
     }
     if (const int error = system->openHolder(node.portNumber)) {
         system->closeNode(node.fd);
-        failed = {-1, node.portNumber,
+        failed = {-1, node.portNumber, 0,
                   PathForMessage(path) + ": cannot see whether the port is free (parport" +
                       std::to_string(node.portNumber) + "/devices/active: " + std::strerror(error) +
                       ")",
                   error};
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(
-        new PpdevPort(std::move(system), node.fd, path, node.portNumber));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(std::move(system), node, path));
 }
 
+// The device is let go of before the lock, so a copy that takes the lock next finds the port
+// free in the kernel too.
 PpdevPort::~PpdevPort()
 {
-    if (m_fd < 0)
-        return;
-    if (m_held)
-        EndTurn(*m_system, m_fd);
-    m_system->closeNode(m_fd);
+    if (m_fd >= 0) {
+        if (m_held)
+            m_system->control(m_fd, PPRELEASE, nullptr);
+        m_system->closeNode(m_fd);
+    }
+    if (m_held || m_reserved)
+        m_system->unlock();
 }
 
 void PpdevPort::markLost(int error)
 {
-    m_lostReason =
-        PathForMessage(m_path) + ": the port has gone away (" + std::strerror(error) + ")";
+    const std::string reason = std::strerror(error);
+    m_lost =
+        PortNotice{PortNotice::Kind::Gone,
+                   PathForMessage(m_path) + ": the port has gone away (" + reason + ")", reason};
 }
 
-void PpdevPort::tell(const std::string &notice)
+// The notice is built only when it will be told: some look through every process.
+void PpdevPort::tell(Cause cause, const std::function<PortNotice()> &build)
 {
-    if (m_toldThisSpell)
+    if (m_told == cause)
         return;
-    m_toldThisSpell = true;
-    m_notice = PathForMessage(m_path) + ": " + notice;
+    m_told = cause;
+    PortNotice notice = build();
+    notice.text = PathForMessage(m_path) + ": " + notice.text;
+    m_notices.push_back(std::move(notice));
 }
 
-std::string PpdevPort::takeNotice()
+std::optional<PortNotice> PpdevPort::takeNotice()
 {
-    return std::exchange(m_notice, {});
+    if (m_notices.empty())
+        return std::nullopt;
+    PortNotice first = std::move(m_notices.front());
+    m_notices.pop_front();
+    return first;
 }
 
 bool PpdevPort::stillThere()
 {
-    // The coarse clock is a memory read; the precise one costs more than a held access.
-    timespec coarse{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &coarse);
-    const auto now = std::chrono::seconds(coarse.tv_sec) + std::chrono::nanoseconds(coarse.tv_nsec);
-    if (now - m_lastPresenceCheck < kPresenceCheckInterval)
+    const auto now = m_system->now();
+    if (m_presenceChecked && now - m_lastPresenceCheck < kPresenceCheckInterval)
         return true;
+    m_presenceChecked = true;
     m_lastPresenceCheck = now;
     int modes = 0;
     const int error = m_system->control(m_fd, PPGETMODES, &modes);
@@ -105,21 +121,7 @@ bool PpdevPort::stillThere()
 
 bool PpdevPort::quietLongEnough() const
 {
-    return !m_steppingBack || (m_seenFreeSince && Clock::now() - *m_seenFreeSince >= kQuietSpell);
-}
-
-void PpdevPort::stepBack()
-{
-    m_steppingBack = true;
-    m_seenFreeSince.reset();
-}
-
-std::string PpdevPort::otherProgramNotice(const std::string &holder) const
-{
-    const std::string who = DiagnoseHeldPort(ThisMachine(), m_portNumber);
-    return "another program is using the port (" + (who.empty() ? "held by " + holder : who) +
-           "); accesses fail until it has left the port alone for " +
-           std::to_string(kQuietSpell.count()) + " ms";
+    return !m_lastBusySeen || m_system->now() - *m_lastBusySeen >= kQuietSpell;
 }
 
 bool PpdevPort::reopen()
@@ -133,8 +135,8 @@ bool PpdevPort::reopen()
     if (fresh.error == ENOENT || meansGone(fresh.error))
         markLost(fresh.error);
     else // out of descriptors or memory, or permission taken away: perhaps not for good
-        tell("cannot open the device again (" + std::string(std::strerror(fresh.error)) +
-             "); the access failed");
+        tell(Cause::NoReopen,
+             [&] { return failure("cannot open the device again" + because(fresh.error)); });
     return false;
 }
 
@@ -142,96 +144,168 @@ bool PpdevPort::reopen()
 // that list without a lock: give that release time to pass before our close unlinks it.
 void PpdevPort::replaceCutShortDescriptor()
 {
-    std::this_thread::sleep_for(5ms);
+    m_system->sleepFor(5ms);
     m_system->closeNode(m_fd);
     m_fd = -1;
     reopen();
 }
 
+bool PpdevPort::lockReady()
+{
+    if (m_lockOpen)
+        return true;
+    const std::string why = m_system->openLock(m_device);
+    m_lockOpen = why.empty();
+    if (!m_lockOpen)
+        tell(Cause::NoLock, [&] { return failure("cannot take turns with other copies: " + why); });
+    return m_lockOpen;
+}
+
 bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
 {
+    const auto otherProgram = [this](const std::string &holder) {
+        return [this, holder] {
+            const std::string who = DiagnoseHeldPort(ThisMachine(), m_portNumber);
+            const std::string detail = who.empty() ? "held by " + holder : who;
+            return PortNotice{PortNotice::Kind::OtherProgram,
+                              "another program is using the port (" + detail +
+                                  "); accesses fail until it has left the port alone for " +
+                                  std::to_string(kQuietSpell.count()) + " ms",
+                              detail};
+        };
+    };
     switch (outcome.turn) {
     case Turn::Had:
-        break;
     case Turn::Free:
-        if (!m_seenFreeSince)
-            m_seenFreeSince = Clock::now();
         break;
     case Turn::CopyBusy:
         if (!peek)
-            tell("another copy of Zelvane held the port for longer than " +
-                 std::to_string(kAccessWait.count()) + " ms; the access failed");
+            tell(Cause::CopyBusy, [this] {
+                const std::string who = m_system->lockHolder();
+                return PortNotice{PortNotice::Kind::OtherCopy,
+                                  "another copy of Zelvane kept the port for longer than " +
+                                      std::to_string(kAccessWait.count()) + " ms" +
+                                      (who.empty() ? "" : " (" + who + " has the lock)") +
+                                      "; the access failed",
+                                  who};
+            });
         break;
     case Turn::OtherProgram:
-        stepBack();
-        tell(otherProgramNotice(outcome.holder));
+        m_lastBusySeen = m_system->now();
+        tell(Cause::OtherProgram, otherProgram(outcome.holder));
         break;
     case Turn::CutShort:
-        stepBack();
-        tell(otherProgramNotice("another program"));
+        m_lastBusySeen = m_system->now();
+        tell(Cause::OtherProgram, otherProgram("another program"));
         replaceCutShortDescriptor();
+        if (!m_reserved)
+            m_system->unlock();
         break;
     case Turn::Unseen:
-        m_lastPresenceCheck = -kPresenceCheckInterval;
+        m_presenceChecked = false;
         if (stillThere())
-            tell("cannot see whether the port is free (" +
-                 std::string(std::strerror(outcome.error)) + "); the access failed");
+            tell(Cause::Unseen, [&] {
+                return failure("cannot see whether the port is free" + because(outcome.error));
+            });
         break;
     case Turn::NoTimer:
-        tell("cannot bound the wait for the port: no timer signal could be armed (" +
-             std::string(std::strerror(outcome.error)) + "); the access failed");
+        tell(Cause::NoTimer, [&] {
+            return failure("cannot bound the wait for the port: no timer signal could be armed" +
+                           because(outcome.error));
+        });
+        break;
+    case Turn::LockFailed:
+        tell(Cause::NoLock, [&] {
+            return failure("cannot take turns with other copies: the lock" +
+                           because(outcome.error));
+        });
         break;
     case Turn::Failed:
         if (outcome.error == ENXIO) { // another program's PPEXCL, or a port that went away
-            m_lastPresenceCheck = -kPresenceCheckInterval;
+            m_presenceChecked = false;
             if (stillThere())
-                tell("the port is held exclusively by another program; the access failed");
+                tell(Cause::Exclusive, [] {
+                    return PortNotice{PortNotice::Kind::OtherProgram,
+                                      "the port is held exclusively by another program; the "
+                                      "access failed",
+                                      "held exclusively"};
+                });
         } else if (meansGone(outcome.error)) {
             markLost(outcome.error);
         } else {
-            tell("cannot claim the port: " + std::string(std::strerror(outcome.error)));
+            tell(Cause::ClaimRefused,
+                 [&] { return failure("cannot claim the port" + because(outcome.error)); });
         }
         break;
     }
     return false;
 }
 
-bool PpdevPort::takeTurn(bool peek)
+// A fresh descriptor's first claim wrote the kernel's initial control byte: the levels the
+// program set go back before anything else, and stay due until they are back.
+bool PpdevPort::controlPutBack()
 {
-    if (!m_lostReason.empty() || (m_fd < 0 && !reopen()))
+    if (!m_restoreControl || !m_controlAskedFor)
+        return true;
+    unsigned char byte = *m_controlAskedFor;
+    if (const int error = m_system->control(m_fd, PPWCONTROL, &byte)) {
+        if (meansGone(error)) {
+            markLost(error);
+            return false;
+        }
+        tell(Cause::ControlNotBack, [&] {
+            return failure("cannot put the control lines back after opening the device again" +
+                           because(error));
+        });
         return false;
-    const TurnOutcome outcome =
-        TakeTurn(*m_system, m_fd, {Clock::now() + kAccessWait, peek, quietLongEnough()});
-    if (outcome.turn != Turn::Had)
-        return turnFailed(outcome, peek);
-    if (!stillThere()) {
-        EndTurn(*m_system, m_fd);
-        return false;
-    }
-    m_steppingBack = false;
-    m_toldThisSpell = false;
-    if (m_restoreControl && m_controlAskedFor) {
-        unsigned char byte = *m_controlAskedFor;
-        m_system->control(m_fd, PPWCONTROL, &byte);
     }
     m_restoreControl = false;
     return true;
 }
 
+bool PpdevPort::takeTurn(bool peek)
+{
+    if (m_lost || (m_fd < 0 && !reopen()) || !lockReady())
+        return false;
+    const TurnOutcome outcome = TakeTurn(
+        *m_system, m_fd, {m_system->now() + kAccessWait, peek, quietLongEnough(), m_reserved});
+    if (outcome.turn != Turn::Had)
+        return turnFailed(outcome, peek);
+    if (!stillThere() || !controlPutBack()) {
+        EndTurn(*m_system, m_fd, m_reserved);
+        return false;
+    }
+    m_told.reset();
+    return true;
+}
+
+bool PpdevPort::reserve()
+{
+    if (m_reserved || m_held)
+        return true;
+    if (m_lost || !lockReady())
+        return false;
+    const int error = TakeLock(*m_system, m_system->now() + kAccessWait, false);
+    m_reserved = error == 0;
+    return m_reserved ||
+           turnFailed({error == EWOULDBLOCK ? Turn::CopyBusy : Turn::LockFailed, error}, false);
+}
+
 bool PpdevPort::hold()
 {
-    if (m_held)
-        return true;
-    m_held = takeTurn(false);
+    if (!m_held)
+        m_held = takeTurn(false);
     return m_held;
 }
 
 void PpdevPort::letGo()
 {
-    if (!m_held)
-        return;
-    EndTurn(*m_system, m_fd);
+    if (m_held && m_fd >= 0)
+        m_system->control(m_fd, PPRELEASE, nullptr);
+    if (m_held || m_reserved)
+        m_system->unlock();
     m_held = false;
+    m_reserved = false;
 }
 
 bool PpdevPort::access(unsigned long request, unsigned char &byte, bool peek)
@@ -243,7 +317,7 @@ bool PpdevPort::access(unsigned long request, unsigned char &byte, bool peek)
     if (meansGone(error))
         markLost(error);
     if (turnHere)
-        EndTurn(*m_system, m_fd);
+        EndTurn(*m_system, m_fd, m_reserved);
     return error == 0;
 }
 

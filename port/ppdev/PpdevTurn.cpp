@@ -1,84 +1,75 @@
 #include "PpdevTurn.h"
 
-#include "ThreadWakeTimer.h"
-
 #include <cerrno>
 #include <linux/ppdev.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 // A free port is claimed in microseconds; a claim still asleep after this lost a race with
 // another program. Short, as ppdev's mutex is held for the whole sleep.
 constexpr auto kClaimSlice = 10ms;
-
-int lockBefore(PpdevSystem &system, int fd, ThreadWakeTimer &timer, const TurnRequest &request)
-{
-    int error = system.lock(fd, LOCK_EX | LOCK_NB);
-    if (error != EWOULDBLOCK || request.peek)
-        return error;
-    const auto left = request.deadline - Clock::now();
-    if (left <= 0ns)
-        return EWOULDBLOCK;
-    if (const int armError = timer.arm(left, 10ms))
-        return armError;
-    do
-        error = system.lock(fd, LOCK_EX);
-    while (error == EINTR && Clock::now() < request.deadline);
-    timer.disarm();
-    return error == EINTR ? EWOULDBLOCK : error;
-}
+// How often a copy waiting for the lock looks again.
+constexpr auto kLockPoll = 1ms;
 
 } // namespace
 
+int TakeLock(PpdevSystem &system, PpdevSystem::Clock::time_point deadline, bool peek)
+{
+    while (true) {
+        const int error = system.tryLock();
+        if (error != EWOULDBLOCK || peek)
+            return error;
+        const auto left = deadline - system.now();
+        if (left <= 0ns)
+            return EWOULDBLOCK;
+        system.sleepFor(std::min<std::chrono::nanoseconds>(left, kLockPoll));
+    }
+}
+
 TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request)
 {
-    ThreadWakeTimer *timer = ThreadWakeTimer::forThisThread();
-    if (!timer)
-        return {Turn::NoTimer, errno};
-    if (const int error = lockBefore(system, fd, *timer, request))
-        return error == EWOULDBLOCK ? TurnOutcome{Turn::CopyBusy}
-                                    : TurnOutcome{Turn::Failed, error};
-
+    if (!request.locked) {
+        if (const int error = TakeLock(system, request.deadline, request.peek))
+            return {error == EWOULDBLOCK ? Turn::CopyBusy : Turn::LockFailed, error};
+    }
     auto giveBack = [&](TurnOutcome outcome) {
-        system.lock(fd, LOCK_UN);
+        if (!request.locked)
+            system.unlock();
         return outcome;
     };
-    // Armed before the holder is read, so the claim's bound is in place however long that
-    // read takes.
-    if (const int error = timer->arm(kClaimSlice, kClaimSlice))
+    // Armed before the holder is read, and repeating, so that the claim is bounded however
+    // the read and the claim fall between the wakes.
+    if (const int error = system.armClaimBound(kClaimSlice, kClaimSlice))
         return giveBack({Turn::NoTimer, error});
     std::string holder;
     int error = system.readHolder(holder);
-    if (error == EINTR)
+    if (error == EINTR) // a wake landed in the read
         error = system.readHolder(holder);
-    if (error != 0) {
-        timer->disarm();
-        return giveBack({Turn::Unseen, error});
-    }
-    if (holder != "none" || !request.claimIfFree) {
-        timer->disarm();
+    if (error != 0 || holder != "none" || !request.claimIfFree) {
+        system.disarmClaimBound();
+        if (error != 0)
+            return giveBack({Turn::Unseen, error});
         return giveBack({holder != "none" ? Turn::OtherProgram : Turn::Free, 0, holder});
     }
     error = system.control(fd, PPCLAIM, nullptr);
-    const int disarmError = timer->disarm();
+    const int disarmError = system.disarmClaimBound();
     if (error == EINTR)
-        return {Turn::CutShort}; // the lock goes with the descriptor
+        return {Turn::CutShort};
     if (error != 0)
         return giveBack({Turn::Failed, error});
-    if (disarmError != 0) { // a timer left running would cut the next sleep short
-        EndTurn(system, fd);
+    if (disarmError != 0) { // a bound left running would cut the next sleep short
+        EndTurn(system, fd, request.locked);
         return {Turn::NoTimer, disarmError};
     }
     return {Turn::Had};
 }
 
-void EndTurn(PpdevSystem &system, int fd)
+void EndTurn(PpdevSystem &system, int fd, bool keepLock)
 {
     system.control(fd, PPRELEASE, nullptr);
-    system.lock(fd, LOCK_UN);
+    if (!keepLock)
+        system.unlock();
 }

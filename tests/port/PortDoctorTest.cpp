@@ -53,12 +53,13 @@ public:
         fs::remove_all(m_root / path.substr(1));
         return *this;
     }
-    // A process of another program with the node open as descriptor 3.
-    FakeMachine &process(unsigned pid, const std::string &name, const std::string &node)
+    // A process with the node open as descriptor fd.
+    FakeMachine &process(unsigned pid, const std::string &name, const std::string &node,
+                         int fd = 3)
     {
         const std::string proc = "/proc/" + std::to_string(pid);
         file(proc + "/comm", name + "\n").dir(proc + "/fd");
-        fs::create_symlink(node, m_root / proc.substr(1) / "fd/3");
+        fs::create_symlink(node, m_root / proc.substr(1) / "fd" / std::to_string(fd));
         return *this;
     }
     FakeMachine &node(const std::string &path, unsigned gid)
@@ -119,13 +120,16 @@ TEST(PortDoctor, NamesTheCauseAndTheFix)
          [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
          "the printer driver lp has the port (lp0); fix: sudo rmmod lp, and to keep it from "
          "loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf"},
-        {"ppdev holds the port and lp is merely attached: the programs with the node open",
+        {"ppdev holds the port and lp is merely attached: the other programs with the node "
+         "open, each once",
          [](FakeMachine &m) {
              m.port(0, 0x378, "ppdev0", {"lp0", "ppdev0"})
                  .dir("/sys/module/lp")
                  .process(1234, "zelvane", "/dev/parport0")
+                 .process(1234, "zelvane", "/dev/parport0", 4)
                  .process(77, "avrdude", "/dev/parport0")
-                 .process(5, "cupsd", "/dev/parport1");
+                 .process(5, "cupsd", "/dev/parport1")
+                 .process(static_cast<unsigned>(getpid()), "diagnosing", "/dev/parport0");
          },
          [](const DoctorContext &c) { return DiagnoseHeldPort(c, 0); },
          "held by ppdev0: pid 1234 zelvane, pid 77 avrdude"},

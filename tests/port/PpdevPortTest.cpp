@@ -6,21 +6,27 @@
 #include <deque>
 #include <linux/ppdev.h>
 #include <map>
-#include <sys/file.h>
 #include <sys/ioctl.h>
-#include <thread>
 
 namespace {
 
 using Calls = std::vector<std::string>;
+using namespace std::chrono_literals;
 
-// Answers the backend's system calls from a script, as the kernel would, and records them.
-// Unscripted calls succeed; the holder reads "none" and opens hand out fd 3, 4, ...
+// A claim scripted to sleep: only the claim bound's wake ends it.
+constexpr int kSleeps = -1;
+
+// Answers the backend's system calls from a script, as the kernel would, on a clock of its
+// own, and records them. Unscripted calls succeed; the holder reads "none" and opens hand out
+// fd 3, 4, ... It also fails the test where the backend breaks a rule that no script may
+// excuse: a claim with no bound armed, a bound left armed past the claim, or a wait for the
+// lock that runs on and on.
 struct ScriptedKernel final : PpdevSystem {
     struct Script {
         std::map<std::string, std::deque<int>> errors; // by call name, in order
         std::deque<std::string> holders;
         std::deque<int> openErrors;
+        bool lockKept = false; // another copy has the lock and never lets go
     };
     ScriptedKernel(Script &script, Calls &calls) : m_script(script), m_calls(calls) {}
 
@@ -33,6 +39,12 @@ struct ScriptedKernel final : PpdevSystem {
         queue.pop_front();
         return error;
     }
+    void record(const std::string &call)
+    {
+        if (m_armed && call != "holder")
+            ADD_FAILURE() << "the claim bound is still armed at " << call;
+        m_calls.push_back(call);
+    }
     PpdevNode openNode(const std::string &path) override
     {
         PpdevNode node;
@@ -40,10 +52,10 @@ struct ScriptedKernel final : PpdevSystem {
         if (!m_script.openErrors.empty())
             m_script.openErrors.pop_front();
         node.fd = node.error ? -1 : m_nextFd++;
-        m_calls.push_back("open " + path + (node.error ? " fails" : ""));
+        record("open " + path + (node.error ? " fails" : ""));
         return node;
     }
-    void closeNode(int fd) override { m_calls.push_back("close " + std::to_string(fd)); }
+    void closeNode(int fd) override { record("close " + std::to_string(fd)); }
     int control(int fd, unsigned long request, void *argument) override
     {
         static const std::map<unsigned long, std::string> names{
@@ -53,57 +65,114 @@ struct ScriptedKernel final : PpdevSystem {
         std::string call = name + " " + std::to_string(fd);
         if (request == PPWDATA || request == PPWCONTROL)
             call += " " + std::to_string(*static_cast<unsigned char *>(argument));
-        if (name != "modes") // looked at on a clock of its own
+        if (name == "claim") {
+            if (!m_armed)
+                ADD_FAILURE() << "a claim with no bound armed";
             m_calls.push_back(call);
+            const int error = next(name);
+            if (error != kSleeps)
+                return error;
+            m_now += 10ms; // until the bound's wake
+            return EINTR;
+        }
+        record(call);
         return next(name);
     }
-    int lock(int fd, int operation) override
+    std::string openLock(dev_t) override
     {
-        m_calls.push_back((operation & LOCK_UN ? "unlock " : "lock ") + std::to_string(fd));
-        return next("lock");
+        const int error = next("openlock");
+        return error ? "cannot open /run/lock/zelvane-ppdev-99-0.lock: " +
+                           std::string(strerror(error))
+                     : "";
     }
+    int tryLock() override
+    {
+        record("lock");
+        const int error = m_script.lockKept ? EWOULDBLOCK : next("lock");
+        if (error != EWOULDBLOCK)
+            m_busySince.reset();
+        else if (!m_busySince)
+            m_busySince = m_now;
+        else if (m_now - *m_busySince > 10s) {
+            ADD_FAILURE() << "the wait for the lock never ends";
+            return EDEADLK;
+        }
+        return error;
+    }
+    void unlock() override { record("unlock"); }
+    std::string lockHolder() override { return "pid 77 zelvanectl"; }
     int openHolder(unsigned) override { return 0; }
     int readHolder(std::string &holder) override
     {
         holder = m_script.holders.empty() ? "none" : m_script.holders.front();
         if (!m_script.holders.empty())
             m_script.holders.pop_front();
+        record("holder");
         return next("holder");
+    }
+    int armClaimBound(std::chrono::nanoseconds, std::chrono::nanoseconds) override
+    {
+        m_armed = next("arm") == 0;
+        return m_armed ? 0 : EAGAIN;
+    }
+    int disarmClaimBound() override
+    {
+        m_armed = false;
+        return 0;
+    }
+    Clock::time_point now() override { return m_now; }
+    void sleepFor(std::chrono::nanoseconds span) override
+    {
+        record("sleep " + std::to_string(span / 1ms) + "ms");
+        m_now += span;
     }
 
     Script &m_script;
     Calls &m_calls;
     int m_nextFd = 3;
+    bool m_armed = false;
+    Clock::time_point m_now = Clock::time_point(1000s);
+    std::optional<Clock::time_point> m_busySince;
 };
 
-std::unique_ptr<PpdevPort> openOnScript(ScriptedKernel::Script &script, Calls &calls)
+struct Opened {
+    std::unique_ptr<PpdevPort> port;
+    ScriptedKernel *kernel;
+};
+
+Opened openOnScript(ScriptedKernel::Script &script, Calls &calls)
 {
     PpdevNode failed;
-    auto port =
-        PpdevPort::open("/dev/parport0", failed, std::make_unique<ScriptedKernel>(script, calls));
+    auto kernel = std::make_unique<ScriptedKernel>(script, calls);
+    ScriptedKernel *seen = kernel.get();
+    auto port = PpdevPort::open("/dev/parport0", failed, std::move(kernel));
     calls.clear(); // the opening's own calls are not the test's
-    return port;
+    return {std::move(port), seen};
 }
 
-struct Outcome {
-    Calls calls;
-    std::string notice;
-    std::string lost;
-};
-
-// Opens the port on the script, writes data 0x55 once, and says what came of it.
-Outcome writeOnce(ScriptedKernel::Script script)
+std::string noticeText(PpdevPort &port)
 {
-    Outcome run;
-    auto port = openOnScript(script, run.calls);
-    if (!port) {
-        ADD_FAILURE() << "the port did not open";
-        return run;
-    }
-    EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x55));
-    run.notice = port->takeNotice();
-    run.lost = port->lostReason();
-    return run;
+    const auto notice = port.takeNotice();
+    return notice ? notice->text : "";
+}
+
+// One access in its turn, whole; the port's presence looked at after the claim, at most every
+// kPresenceCheckInterval.
+TEST(PpdevPort, AnAccessIsLockedLookedAtClaimedAndGivenBack)
+{
+    ScriptedKernel::Script script;
+    Calls calls;
+    auto [port, kernel] = openOnScript(script, calls);
+    ASSERT_TRUE(port);
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x55));
+    std::uint8_t status = 0;
+    EXPECT_TRUE(port->readRegisterNow(PortRegister::Status, status));
+    kernel->m_now += PpdevPort::kPresenceCheckInterval;
+    EXPECT_TRUE(port->writeRegister(PortRegister::Control, 0xF5));
+    EXPECT_EQ(calls, (Calls{"lock",      "holder",    "claim 3",      "modes 3",   "wdata 3 85",
+                            "release 3", "unlock",    "lock",         "holder",    "claim 3",
+                            "rstatus 3", "release 3", "unlock",       "lock",      "holder",
+                            "claim 3",   "modes 3",   "wcontrol 3 5", "release 3", "unlock"}));
 }
 
 // Each way an access fails, with what the user hears and whether the port counts as gone.
@@ -113,15 +182,15 @@ TEST(PpdevPort, EachFailureIsToldForWhatItIs)
         const char *what;
         ScriptedKernel::Script script;
         std::string notice;
-        std::string lost;
+        std::string lost = {};
+        bool done = false;
     };
     const Case cases[] = {
         {"another program opened the port exclusively",
          {{{"claim", {ENXIO}}}, {}, {}},
-         "/dev/parport0: the port is held exclusively by another program; the access failed",
-         ""},
+         "/dev/parport0: the port is held exclusively by another program; the access failed"},
         {"the port went away under the claim",
-         {{{"claim", {ENXIO}}, {"modes", {0, ENODEV}}}, {}, {}}, // the first look is the opening's
+         {{{"claim", {ENXIO}}, {"modes", {0, ENODEV}}}, {}, {}}, // the first is the opening's
          "",
          "/dev/parport0: the port has gone away (No such device)"},
         {"EIO from the access",
@@ -131,54 +200,176 @@ TEST(PpdevPort, EachFailureIsToldForWhatItIs)
         {"the kernel's holder unreadable",
          {{{"holder", {EIO}}}, {}, {}},
          "/dev/parport0: cannot see whether the port is free (Input/output error); the access "
-         "failed",
-         ""},
+         "failed"},
+        {"a wake landed in the holder's read", {{{"holder", {EINTR}}}, {}, {}}, "", "", true},
+        {"no timer for the claim's bound",
+         {{{"arm", {EAGAIN}}}, {}, {}},
+         "/dev/parport0: cannot bound the wait for the port: no timer signal could be armed "
+         "(Resource temporarily unavailable); the access failed"},
+        {"the kernel has no lock left",
+         {{{"lock", {ENOLCK}}}, {}, {}},
+         "/dev/parport0: cannot take turns with other copies: the lock (No locks available); "
+         "the access failed"},
+        {"the lock file cannot be opened",
+         {{{"openlock", {EACCES}}}, {}, {}},
+         "/dev/parport0: cannot take turns with other copies: cannot open "
+         "/run/lock/zelvane-ppdev-99-0.lock: Permission denied; the access failed"},
+        {"a claim refused for want of memory",
+         {{{"claim", {ENOMEM}}}, {}, {}},
+         "/dev/parport0: cannot claim the port (Cannot allocate memory); the access failed"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const Outcome run = writeOnce(c.script);
-        EXPECT_EQ(run.notice, c.notice);
-        EXPECT_EQ(run.lost, c.lost);
+        Calls calls;
+        ScriptedKernel::Script script = c.script;
+        auto [port, kernel] = openOnScript(script, calls);
+        ASSERT_TRUE(port);
+        EXPECT_EQ(port->writeRegister(PortRegister::Data, 0x55), c.done);
+        EXPECT_EQ(noticeText(*port), c.notice);
+        EXPECT_EQ(port->lost() ? port->lost()->text : "", c.lost);
     }
 }
 
-// Another program holds the port: it is not claimed, the user hears which, and it is left
-// alone while the program keeps using it.
-TEST(PpdevPort, AnotherProgramsPortIsNeverClaimed)
+// Another program is never claimed against and is left alone until it has not been seen for
+// the quiet spell, counted from its last sighting; the user hears once a spell, again after
+// an access has succeeded.
+TEST(PpdevPort, AnotherProgramIsLeftAloneForTheQuietSpellSinceItWasLastSeen)
 {
-    ScriptedKernel::Script script{{}, {"ppdev0", "ppdev0", "none"}, {}};
+    ScriptedKernel::Script script;
     Calls calls;
-    auto port = openOnScript(script, calls);
+    auto [port, kernel] = openOnScript(script, calls);
     ASSERT_TRUE(port);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x55));
-    EXPECT_EQ(port->takeNotice().rfind("/dev/parport0: another program is using the port (held "
-                                       "by ppdev0",
-                                       0),
-              0u);
-    EXPECT_EQ(calls, (Calls{"lock 3", "unlock 3", "lock 3", "unlock 3", "lock 3", "unlock 3"}))
-        << "looked, never claimed: free once is not free for the quiet spell";
+    const auto start = kernel->m_now;
+    struct Step {
+        std::chrono::milliseconds at;
+        const char *holder;
+        bool done;
+        bool told;
+    };
+    const Step steps[] = {
+        {0ms, "ppdev0", false, true},    {500ms, "none", false, false},
+        {900ms, "ppdev0", false, false}, {1500ms, "none", false, false},
+        {1900ms, "none", true, false},   {2000ms, "ppdev0", false, true},
+        {62000ms, "none", true, false}, // long after it left, the first access goes through
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.at.count());
+        kernel->m_now = start + step.at;
+        script.holders = {step.holder};
+        calls.clear();
+        EXPECT_EQ(port->writeRegister(PortRegister::Data, 0x55), step.done);
+        EXPECT_EQ(noticeText(*port).rfind("/dev/parport0: another program is using the port (held "
+                                          "by ppdev0",
+                                          0) == 0,
+                  step.told);
+        if (!step.done)
+            EXPECT_EQ(calls, (Calls{"lock", "holder", "unlock"})) << "looked, never claimed";
+    }
 }
 
-// A claim cut short: that descriptor never claims again; the fresh one, once the port has been
-// quiet, first puts back the control lines the program set, then does the access.
+// A copy that keeps the lock, running or stopped, costs an access at most the wait, and a
+// read that must not wait does not.
+TEST(PpdevPort, ALockKeptByAnotherCopyCostsAtMostTheWait)
+{
+    ScriptedKernel::Script script;
+    script.lockKept = true;
+    Calls calls;
+    auto [port, kernel] = openOnScript(script, calls);
+    ASSERT_TRUE(port);
+    const auto start = kernel->m_now;
+    EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x55));
+    EXPECT_GE(kernel->m_now - start, PpdevPort::kAccessWait);
+    EXPECT_LE(kernel->m_now - start, PpdevPort::kAccessWait + 1ms);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "holder"), 0) << "no turn without the lock";
+    EXPECT_EQ(noticeText(*port), "/dev/parport0: another copy of Zelvane kept the port for longer "
+                                 "than 250 ms (pid 77 zelvanectl has the lock); the access failed");
+
+    calls.clear();
+    std::uint8_t status = 0;
+    EXPECT_FALSE(port->readRegisterNow(PortRegister::Status, status));
+    EXPECT_EQ(calls, Calls{"lock"}) << "a read that never waits looks once";
+    EXPECT_FALSE(port->reserve()) << "a reservation waits as long and no longer";
+    EXPECT_LE(kernel->m_now - start, 2 * PpdevPort::kAccessWait + 2ms);
+}
+
+// A reservation keeps the lock across a wait but claims only for each access; a hold claims
+// once for its accesses. When the port closes, the device is let go of before the lock.
+TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
+{
+    ScriptedKernel::Script script;
+    Calls calls;
+    auto [port, kernel] = openOnScript(script, calls);
+    ASSERT_TRUE(port);
+    EXPECT_TRUE(port->reserve());
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x01));
+    kernel->sleepFor(2ms); // a pulse's width
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x00));
+    port->letGo();
+    EXPECT_TRUE(port->hold());
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x02));
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x03));
+    port.reset();
+    EXPECT_EQ(calls, (Calls{"lock",      "holder",    "claim 3",   "modes 3", "wdata 3 1",
+                            "release 3", "sleep 2ms", "holder",    "claim 3", "wdata 3 0",
+                            "release 3", "unlock",    "lock",      "holder",  "claim 3",
+                            "wdata 3 2", "wdata 3 3", "release 3", "close 3", "unlock"}));
+}
+
+// A claim cut short: that descriptor is closed once the holder's release has had time to
+// pass, and never claims again; the fresh one, once the port has been quiet, first puts back
+// the control lines the program set, and keeps that due until it is done.
 TEST(PpdevPort, ACutShortClaimReopensAndPutsTheControlLinesBack)
 {
-    ScriptedKernel::Script script{{{"claim", {0, EINTR}}}, {}, {0, EMFILE}};
+    ScriptedKernel::Script script{
+        {{"claim", {0, kSleeps}}, {"wcontrol", {0, EAGAIN}}}, {}, {0, EMFILE}};
     Calls calls;
-    auto port = openOnScript(script, calls);
+    auto [port, kernel] = openOnScript(script, calls);
     ASSERT_TRUE(port);
     EXPECT_TRUE(port->writeRegister(PortRegister::Control, 0x05));
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x11)) << "cut short, no fd to reopen";
-    EXPECT_EQ(port->takeNotice().rfind("/dev/parport0: another program is using the port", 0), 0u);
-    EXPECT_TRUE(port->lostReason().empty()) << "EMFILE does not close the port for good";
+    EXPECT_EQ(noticeText(*port).rfind("/dev/parport0: another program is using the port", 0), 0u);
+    EXPECT_EQ(noticeText(*port), "/dev/parport0: cannot open the device again (Too many open "
+                                 "files); the access failed");
+    EXPECT_FALSE(port->lost()) << "EMFILE does not close the port for good";
     EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x22)) << "reopened, quiet since now";
-    std::this_thread::sleep_for(PpdevPort::kQuietSpell + std::chrono::milliseconds(20));
+    kernel->m_now += PpdevPort::kQuietSpell;
+    EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x33)) << "the lines could not go back";
+    EXPECT_EQ(noticeText(*port), "/dev/parport0: cannot put the control lines back after opening "
+                                 "the device again (Resource temporarily unavailable); the access "
+                                 "failed");
     EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x44));
-    EXPECT_EQ(calls, (Calls{"lock 3", "claim 3", "wcontrol 3 5", "release 3", "unlock 3", "lock 3",
-                            "claim 3", "close 3", "open /dev/parport0 fails", "open /dev/parport0",
-                            "lock 4", "unlock 4", "lock 4", "claim 4", "wcontrol 4 5", "wdata 4 68",
-                            "release 4", "unlock 4"}));
+    EXPECT_EQ(calls, (Calls{"lock",
+                            "holder",
+                            "claim 3",
+                            "modes 3",
+                            "wcontrol 3 5",
+                            "release 3",
+                            "unlock",
+                            "lock",
+                            "holder",
+                            "claim 3",
+                            "sleep 5ms",
+                            "close 3",
+                            "open /dev/parport0 fails",
+                            "unlock",
+                            "open /dev/parport0",
+                            "lock",
+                            "holder",
+                            "unlock",
+                            "lock",
+                            "holder",
+                            "claim 4",
+                            "modes 4",
+                            "wcontrol 4 5",
+                            "release 4",
+                            "unlock",
+                            "lock",
+                            "holder",
+                            "claim 4",
+                            "wcontrol 4 5",
+                            "wdata 4 68",
+                            "release 4",
+                            "unlock"}));
 }
 
 } // namespace

@@ -90,7 +90,7 @@ TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
         return PortOpening{std::move(opened), {}};
     });
     std::vector<std::string> reports;
-    SetPortNoticeHandler([&](const std::string &notice) { reports.push_back(notice); });
+    SetPortNoticeHandler([&](const PortNotice &notice) { reports.push_back(notice.text); });
     ASSERT_TRUE(InitializeWinIo());
     EXPECT_TRUE(SetPortVal(0x378, 0x01, 1));
     port->goAway();

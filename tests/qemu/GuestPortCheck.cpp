@@ -301,7 +301,7 @@ std::pair<double, bool> timedWrite(std::uint8_t value)
 int runWhileHeld()
 {
     std::vector<std::string> notices;
-    SetPortNoticeHandler([&](const std::string &notice) { notices.push_back(notice); });
+    SetPortNoticeHandler([&](const PortNotice &notice) { notices.push_back(notice.text); });
     CHECK(openThroughTap(), "a port that is merely busy opens");
     for (int i = 0; i < 2; ++i) {
         const auto [ms, done] = timedWrite(0x11);
@@ -378,7 +378,7 @@ int runHeldUnderSignals()
 int runWithoutTimerSignals()
 {
     std::vector<std::string> notices;
-    SetPortNoticeHandler([&](const std::string &notice) { notices.push_back(notice); });
+    SetPortNoticeHandler([&](const PortNotice &notice) { notices.push_back(notice.text); });
     CHECK(openThroughTap(), "the port opens");
     const rlimit none{0, 0};
     CHECK(setrlimit(RLIMIT_SIGPENDING, &none) == 0, "no room for queued signals");
@@ -743,7 +743,7 @@ int runCopy(const char *name, std::uint8_t first)
 int runPortGoesAway()
 {
     std::vector<std::string> reports;
-    SetPortNoticeHandler([&](const std::string &notice) { reports.push_back(notice); });
+    SetPortNoticeHandler([&](const PortNotice &notice) { reports.push_back(notice.text); });
     CHECK(openThroughTap(), "ppdev opens");
     CHECK(SetPortVal(0x378, 0x5A, 1), "a write before the unbind");
     bool unbound = false;

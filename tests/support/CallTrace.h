@@ -38,7 +38,7 @@ public:
 
     bool readRegister(PortRegister reg, std::uint8_t &value) override
     {
-        if (!m_lostReason.empty())
+        if (m_lost)
             return false;
         value = m_fallback;
         if (!m_reads.empty()) {
@@ -51,20 +51,23 @@ public:
 
     bool writeRegister(PortRegister reg, std::uint8_t value) override
     {
-        if (!m_lostReason.empty())
+        if (m_lost)
             return false;
         m_trace.push_back("write " + registerName(reg) + " " + HexByte(value));
         return true;
     }
 
     std::string describe() const override { return "recording port"; }
-    std::string lostReason() const override { return m_lostReason; }
+    std::optional<PortNotice> lost() const override { return m_lost; }
 
     // From now on every access fails, as on a port whose driver was unbound.
-    void goAway() { m_lostReason = "the recording port went away"; }
+    void goAway()
+    {
+        m_lost = PortNotice{PortNotice::Kind::Gone, "the recording port went away", "gone"};
+    }
 
 private:
-    std::string m_lostReason;
+    std::optional<PortNotice> m_lost;
     CallTrace &m_trace;
     std::deque<std::uint8_t> m_reads;
     std::uint8_t m_fallback;
@@ -96,8 +99,10 @@ public:
         return m_real->writeRegister(reg, value);
     }
     std::string describe() const override { return m_real->describe(); }
-    std::string lostReason() const override { return m_real->lostReason(); }
-    std::string takeNotice() override { return m_real->takeNotice(); }
+    std::optional<unsigned> kernelPortNumber() const override { return m_real->kernelPortNumber(); }
+    std::optional<PortNotice> lost() const override { return m_real->lost(); }
+    std::optional<PortNotice> takeNotice() override { return m_real->takeNotice(); }
+    bool reserve() override { return m_real->reserve(); }
     bool hold() override { return m_real->hold(); }
     void letGo() override { m_real->letGo(); }
 
