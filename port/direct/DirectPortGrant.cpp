@@ -28,11 +28,12 @@ void givePortsBack()
     ioperm(g_grantedBase, 3, 0); // giving up needs no privilege
 }
 
-// The I/O permission bitmap survives fork and exec; no program we start may have it.
-void revokeInEveryChild()
+// The I/O permission bitmap survives fork and exec; no program we start may have it. 0 or
+// the error of the registration, which the program must not run without.
+int revokeInEveryChild()
 {
-    static const bool registered = pthread_atfork(nullptr, nullptr, givePortsBack) == 0;
-    (void)registered;
+    static const int error = pthread_atfork(nullptr, nullptr, givePortsBack);
+    return error;
 }
 
 std::string range(unsigned base)
@@ -83,27 +84,39 @@ DirectPortGrant grantFor(const ParsedPortChoice &parsed)
 #endif
 }
 
+// A set-user-ID or set-group-ID install would run with someone else's rights.
+std::string borrowedIdentity()
+{
+    const std::string advice =
+        "; use ppdev with the lp group, or give the program cap_sys_rawio with setcap";
+    if (geteuid() != getuid())
+        return "refusing to run set-user-ID (real user " + std::to_string(getuid()) +
+               ", effective user " + std::to_string(geteuid()) + ")" + advice;
+    if (getegid() != getgid())
+        return "refusing to run set-group-ID (real group " + std::to_string(getgid()) +
+               ", effective group " + std::to_string(getegid()) + ")" + advice;
+    return {};
+}
+
 } // namespace
 
 const DirectPortGrant &RequestDirectPortGrant()
 {
-    if (geteuid() != getuid()) {
-        g_grant = {false, kFirstPortBase, false, "not requested",
-                   "refusing to run set-user-ID (real user " + std::to_string(getuid()) +
-                       ", effective user " + std::to_string(geteuid()) +
-                       "); use ppdev with the lp group, or give the program cap_sys_rawio "
-                       "with setcap"};
+    if (const std::string borrowed = borrowedIdentity(); !borrowed.empty()) {
+        g_grant = {false, kFirstPortBase, false, "not requested", borrowed};
         return g_grant;
     }
     g_grant = grantFor(SelectedPortChoice());
-    const std::string dropFailure = DropAllPrivilege();
+    std::string dropFailure = DropAllPrivilege();
 #if ZELVANE_HAS_PORT_IO
     if (g_grant.granted) {
         g_grantedBase = g_grant.base;
+        if (dropFailure.empty())
+            if (const int error = revokeInEveryChild())
+                dropFailure = std::string("cannot keep the ports from child processes: ") +
+                              std::strerror(error);
         if (!dropFailure.empty())
             givePortsBack();
-        else
-            revokeInEveryChild();
     }
 #endif
     if (!dropFailure.empty())

@@ -14,13 +14,15 @@ struct DirectPortGrant {
     unsigned base = kFirstPortBase; // the three registers granted from here
     bool probe = false;             // no kernel port is known there: something must answer first
     std::string refusal;            // why it was not granted, for the user
-    std::string fatal = {}; // why the program must not go on (a setuid install, a failed drop)
+    std::string fatal =
+        {}; // why the program must not go on (a setuid or setgid install, a failed drop)
 };
 
 // Call first thing in main, before any thread starts. Asks only where the selected port
 // choice may use direct I/O, for exactly that port's three registers, then drops all
 // privilege in any case. If that drop fails, the ports are given back and fatal says why:
 // whatever the port choice, the program must then end. A process whose effective user differs
-// from its real one (a setuid install) is refused before anything is asked for.
+// from its real one (a setuid install), or whose effective group differs (setgid), is refused
+// before anything is asked for.
 const DirectPortGrant &RequestDirectPortGrant();
 const DirectPortGrant &CurrentDirectPortGrant();
