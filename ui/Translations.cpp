@@ -3,7 +3,6 @@
 #include "Logging.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -31,10 +30,7 @@ void installQtTranslation(QCoreApplication &app, UiLanguage language)
 
 QString TranslationsDirectory()
 {
-    const QDir program(QCoreApplication::applicationDirPath());
-    if (program.exists(QStringLiteral("translations")))
-        return program.filePath(QStringLiteral("translations"));
-    return QDir::cleanPath(program.filePath(QStringLiteral("../share/zelvane/translations")));
+    return QStringLiteral(":/i18n");
 }
 
 UiLanguage InstallTranslations(QCoreApplication &app, UiLanguage wanted, const QString &directory)
@@ -46,8 +42,8 @@ UiLanguage InstallTranslations(QCoreApplication &app, UiLanguage wanted, const Q
         if (translator->load(name, directory) && app.installTranslator(translator)) {
             qCInfo(lcUi).noquote() << "translation" << translator->filePath();
         } else {
-            qCInfo(lcUi).noquote() << "no readable translation" << name << "in" << directory
-                                   << "- the window keeps its own texts";
+            qCWarning(lcUi).noquote() << "no readable translation" << name << "in" << directory
+                                      << "- the window keeps its own texts";
             delete translator;
             language = UiLanguage::Source;
         }

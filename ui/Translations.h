@@ -4,11 +4,10 @@
 
 class QCoreApplication;
 
-// Where the built translations are: beside the program in the build tree, then where the
-// package installs them.
+// Where the window's translations are: built into the program as resources.
 QString TranslationsDirectory();
 
 // Installs the window's translation for the language and Qt's own for its standard texts.
-// A translation that is missing or unreadable leaves the design's texts: the language in
-// effect is returned.
+// A translation that is missing or unreadable leaves the design's texts, with a warning: the
+// language in effect is returned.
 UiLanguage InstallTranslations(QCoreApplication &app, UiLanguage wanted, const QString &directory);

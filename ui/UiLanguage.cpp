@@ -1,32 +1,42 @@
 #include "UiLanguage.h"
 
+#include <optional>
+
 namespace {
 
+// A script subtag says it; otherwise the places that write Traditional characters.
 UiLanguage chineseScript(const QStringList &subtags)
 {
-    for (const QString &subtag : subtags.mid(1))
-        if (subtag == u"Hant" || subtag == u"TW" || subtag == u"HK" || subtag == u"MO")
-            return UiLanguage::Traditional;
-    return UiLanguage::Source; // zh, zh-CN, zh-SG, zh-Hans: Simplified
+    if (subtags.contains(u"Hans", Qt::CaseInsensitive))
+        return UiLanguage::Source;
+    if (subtags.contains(u"Hant", Qt::CaseInsensitive) || subtags.contains(u"TW") ||
+        subtags.contains(u"HK") || subtags.contains(u"MO"))
+        return UiLanguage::Traditional;
+    return UiLanguage::Source; // zh, zh-CN, zh-SG
+}
+
+// "zh-Hant-TW", "zh_TW.UTF-8", "C", "POSIX"; nothing for a language without a translation.
+std::optional<UiLanguage> spokenLanguage(const QString &entry)
+{
+    const QString name = entry.section(u'.', 0, 0).section(u'@', 0, 0);
+    if (name == u"C" || name == u"POSIX")
+        return UiLanguage::Source;
+    const QStringList subtags = QString(name).replace(u'_', u'-').split(u'-');
+    if (subtags.front().compare(u"zh", Qt::CaseInsensitive) == 0)
+        return chineseScript(subtags);
+    if (subtags.front().compare(u"en", Qt::CaseInsensitive) == 0)
+        return UiLanguage::English;
+    return std::nullopt;
 }
 
 } // namespace
 
 UiLanguage ChooseUiLanguage(const QStringList &uiLanguages)
 {
-    for (const QString &entry : uiLanguages) {
-        // "zh-Hant-TW", "zh_TW.UTF-8", "C", "POSIX"
-        const QString name = entry.section(u'.', 0, 0).section(u'@', 0, 0);
-        if (name.isEmpty())
-            continue;
-        if (name == u"C" || name == u"POSIX")
-            return UiLanguage::Source;
-        const QStringList subtags = QString(name).replace(u'_', u'-').split(u'-');
-        if (subtags.front().compare(u"zh", Qt::CaseInsensitive) == 0)
-            return chineseScript(subtags);
-        return UiLanguage::English;
-    }
-    return UiLanguage::Source;
+    for (const QString &entry : uiLanguages)
+        if (const std::optional<UiLanguage> language = spokenLanguage(entry))
+            return *language;
+    return UiLanguage::English;
 }
 
 QString TranslationSuffix(UiLanguage language)

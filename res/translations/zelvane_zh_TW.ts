@@ -36,11 +36,11 @@
     </message>
     <message>
         <source>读状态端口</source>
-        <translation>讀狀態連接埠</translation>
+        <translation>讀取狀態埠</translation>
     </message>
     <message>
         <source>读控制端口</source>
-        <translation>讀控制連接埠</translation>
+        <translation>讀取控制埠</translation>
     </message>
     <message>
         <source>退出程序</source>
@@ -48,7 +48,7 @@
     </message>
     <message>
         <source>测试计算机并口在单片机等控制系统中作为数字I/O口的读写方法！</source>
-        <translation>測試電腦並列埠在單晶片等控制系統中作為數位I/O連接埠的讀寫方法！</translation>
+        <translation>測試電腦並列埠在單晶片等控制系統中作為數位I/O埠的讀寫方法！</translation>
     </message>
     <message>
         <source>输入控制端口:C0~C3！</source>
@@ -56,7 +56,7 @@
     </message>
     <message>
         <source>输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！</source>
-        <translation>輸出資料連接埠:D0~D7！點選對應的接腳來設定為高電位或低電位！</translation>
+        <translation>輸出資料埠:D0~D7！點選對應的接腳來設定為高電位或低電位！</translation>
     </message>
     <message>
         <source>输入状态端口:S3~S6！</source>
@@ -64,11 +64,11 @@
     </message>
     <message>
         <source>输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！</source>
-        <translation>輸出控制連接埠:C0~C3！點選對應的接腳來設定為高電位或低電位！</translation>
+        <translation>輸出控制埠:C0~C3！點選對應的接腳來設定為高電位或低電位！</translation>
     </message>
     <message>
         <source>地端口:G0~G7！低电平！</source>
-        <translation>接地連接埠:G0~G7！低電位！</translation>
+        <translation>接地接腳:G0~G7！低電位！</translation>
     </message>
     <message>
         <source>关于</source>
@@ -99,7 +99,7 @@
     </message>
     <message>
         <source>%1 第 %2 位</source>
-        <translation>%1 第 %2 位</translation>
+        <translation>%1 第 %2 位元</translation>
     </message>
     <message>
         <source>（硬件反相）</source>
@@ -107,7 +107,7 @@
     </message>
     <message>
         <source>%1 脚</source>
-        <translation>%1 腳</translation>
+        <translation>第 %1 腳</translation>
     </message>
     <message>
         <source>高电平</source>
