@@ -10,17 +10,29 @@
 #include "WinIo.h"
 
 #include <QLocale>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 CZelvaneDlg *g_runningPanel = nullptr;
 
+// A thread the kernel keeps in an access would hold up any ordinary end of the process:
+// whatever is left to say is said, and the process ends here.
+[[noreturn]] void EndWithoutWaitingForThePort()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
 // Qt ends the process with exit() when the X connection breaks (xkill, a server that died).
 void closeDriverAtExit()
 {
-    if (g_runningPanel)
-        g_runningPanel->DestroyWindow();
+    if (!g_runningPanel)
+        return;
+    g_runningPanel->DestroyWindow();
+    if (g_runningPanel->portLeftInKernel())
+        EndWithoutWaitingForThePort();
 }
 
 } // namespace
@@ -48,14 +60,12 @@ bool CZelvaneApp::InitInstance()
         else if (auto *box = qobject_cast<QDialog *>(window))
             box->reject();
     });
-    SetPortNoticeHandler([](const PortNotice &notice) {
-        qCWarning(lcPort).noquote() << QString::fromStdString(notice.text);
-    });
     g_runningPanel = &panel;
     static const bool registered = std::atexit(closeDriverAtExit) == 0;
     (void)registered;
     panel.DoModal();
     g_runningPanel = nullptr;
-    SetPortNoticeHandler(nullptr);
+    if (panel.portLeftInKernel())
+        EndWithoutWaitingForThePort();
     return false;
 }

@@ -8,7 +8,8 @@
 #include "LiveInputs.h"
 #include "Logging.h"
 #include "PinPanel.h"
-#include "WinIo.h"
+#include "PortDoctor.h"
+#include "PortMessageLine.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -16,10 +17,26 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QThreadPool>
 
-CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent) : QDialog(parent), m_levels(levels)
+namespace {
+
+using namespace std::chrono_literals;
+
+// The opening, unlike an access, comes before the window shows; this long the start waits.
+constexpr auto kOpeningWait = 2s;
+// An access not back after this is stuck in the kernel, and the window says so.
+constexpr auto kStuckAfter = 1s;
+// How long the closing waits for the port thread before leaving it to the kernel.
+constexpr auto kClosingWait = 500ms;
+
+} // namespace
+
+CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent)
+    : QDialog(parent), m_levels(levels), m_port(new PortThread(levels))
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -37,6 +54,10 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent) : QDialog(parent), 
     connect(qApp, &QApplication::focusChanged, this, &CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks);
     m_livePoll.setInterval(LivePollPace::kPollInterval);
     connect(&m_livePoll, &QTimer::timeout, this, &CZelvaneDlg::PollLiveInputs);
+    connect(m_port, &PortThread::done, this, &CZelvaneDlg::ShowPortOutcome);
+    connect(m_port, &PortThread::opened, this, &CZelvaneDlg::TellOpening);
+    m_stuckWatch.setSingleShot(true);
+    connect(&m_stuckWatch, &QTimer::timeout, this, &CZelvaneDlg::SayPortIsStuck);
 }
 
 CZelvaneDlg::~CZelvaneDlg()
@@ -44,6 +65,8 @@ CZelvaneDlg::~CZelvaneDlg()
     // The controls go with the base class, after the buttons this would look at.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     DestroyWindow();
+    if (!m_portLeftInKernel)
+        delete m_port;
 }
 
 // Every command the window answers, in one place.
@@ -128,14 +151,23 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
 void CZelvaneDlg::OpenPortDriver()
 {
     m_shutdownPending = true; // closed once at the end, opened or not
-    if (InitializeWinIo()) {
-        qCInfo(lcPort).noquote() << "port opened:" << QString::fromStdString(OpenPortDescription());
+    if (const auto opening = m_port->open(kOpeningWait))
+        TellOpening(*opening);
+    else
+        WatchForStuckPort(); // the window shows meanwhile, and hears how it went later
+}
+
+void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
+{
+    m_kernelPort = opening.kernelPort;
+    if (opening.opened) {
+        qCInfo(lcPort).noquote() << "port opened:" << opening.description;
+        if (m_messageLine)
+            m_messageLine->clearLine();
         return;
     }
-    QString reasons = QStringLiteral("cannot open the port:");
-    for (const std::string &reason : PortRefusals())
-        reasons += QStringLiteral("\n  ") + QString::fromStdString(reason);
-    qCWarning(lcPort).noquote() << reasons;
+    qCWarning(lcPort).noquote() << QStringLiteral("cannot open the port:\n  ") +
+                                       opening.refusals.join(QStringLiteral("\n  "));
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QMessageBox box(QMessageBox::NoIcon, title, tr("Init fail!"), QMessageBox::Ok, this);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
@@ -180,7 +212,79 @@ void CZelvaneDlg::PollLiveInputs()
     for (const ConnectorPin *pin : kStatusUpdateOrder)
         if (indicator(pin->controlId)->image() == IDB_HIGH)
             shown |= static_cast<std::uint8_t>(1u << (pin->bit - 3u));
-    m_livePoll.setInterval(m_livePace.next(PollStatusPort(*this, shown)));
+    if (m_port->sendPoll(shown))
+        WatchForStuckPort();
+}
+
+// While the kernel keeps an access, another request would only wait behind it: the click
+// does nothing, and the line says why.
+void CZelvaneDlg::SendToPort(const PanelRequest &request)
+{
+    if (m_saidStuck)
+        return;
+    m_port->send(request);
+    WatchForStuckPort();
+}
+
+void CZelvaneDlg::ShowPortOutcome(const PanelOutcome &outcome,
+                                  const std::vector<PortNotice> &notices)
+{
+    for (const IndicatorChange &change : outcome.changes)
+        ShowIndicatorImage(change.controlId, change.image);
+    for (const PortNotice &notice : notices)
+        qCWarning(lcPort).noquote() << QString::fromStdString(notice.text);
+    if (!notices.empty())
+        line().showNotice(notices.back());
+    else if (outcome.reached && m_messageLine)
+        m_messageLine->clearLine();
+    else if (m_saidStuck) // back from the kernel, with nothing new to say
+        m_messageLine->clearLine();
+    m_saidStuck = false;
+    if (outcome.request.kind == PanelRequest::Poll && m_liveInputs->isChecked())
+        m_livePoll.setInterval(m_livePace.next(outcome.reached));
+    WatchForStuckPort();
+}
+
+void CZelvaneDlg::WatchForStuckPort()
+{
+    if (!m_port->busy()) {
+        m_stuckWatch.stop();
+        return;
+    }
+    if (!m_saidStuck)
+        m_stuckWatch.start(
+            std::max(0ms, std::chrono::milliseconds(kStuckAfter) - m_port->busyFor()));
+}
+
+// Who has the port open is found away from this thread: it looks through every process.
+void CZelvaneDlg::SayPortIsStuck()
+{
+    if (!m_port->busy() || m_port->busyFor() < kStuckAfter) {
+        WatchForStuckPort();
+        return;
+    }
+    m_saidStuck = true;
+    line().showStuck({});
+    if (!m_kernelPort)
+        return;
+    QPointer<CZelvaneDlg> window(this);
+    QThreadPool::globalInstance()->start([window, port = *m_kernelPort] {
+        const QString involved = QString::fromStdString(DiagnoseHeldPort(ThisMachine(), port));
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, involved] {
+                if (window && window->m_saidStuck)
+                    window->line().showStuck(involved);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+PortMessageLine &CZelvaneDlg::line()
+{
+    if (!m_messageLine)
+        m_messageLine = new PortMessageLine(this);
+    return *m_messageLine;
 }
 
 void CZelvaneDlg::changeEvent(QEvent *event)
@@ -195,8 +299,14 @@ void CZelvaneDlg::DestroyWindow()
     if (!m_shutdownPending)
         return;
     m_shutdownPending = false;
-    ShutdownWinIo();
-    qCInfo(lcPort) << "port closed";
+    m_livePoll.stop();
+    m_stuckWatch.stop();
+    if (m_port->close(kClosingWait)) {
+        qCInfo(lcPort) << "port closed";
+        return;
+    }
+    m_portLeftInKernel = true;
+    qCWarning(lcPort) << "the port is stuck in the kernel; the program ends without waiting for it";
 }
 
 void CZelvaneDlg::ShowIndicatorImage(ControlId controlId, ImageId image)
@@ -227,17 +337,17 @@ void CZelvaneDlg::OnSysCommand(int commandId)
 
 void CZelvaneDlg::OnClickOutputPin(int controlId)
 {
-    ClickOutputPin(m_levels, *this, static_cast<unsigned>(controlId));
+    SendToPort({PanelRequest::Click, static_cast<unsigned>(controlId)});
 }
 
 void CZelvaneDlg::OnReadStatusPort(int)
 {
-    ReadStatusPort(*this);
+    SendToPort({PanelRequest::ReadStatus});
 }
 
 void CZelvaneDlg::OnReadControlPort(int)
 {
-    ReadControlPort(*this);
+    SendToPort({PanelRequest::ReadControl});
 }
 
 void CZelvaneDlg::OnAboutButton(int)

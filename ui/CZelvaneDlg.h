@@ -1,20 +1,23 @@
 #pragma once
 
 #include "IndicatorSink.h"
-#include "PinLevels.h"
-
 #include "LiveInputs.h"
+#include "PinLevels.h"
+#include "PortThread.h"
+
 #include <QDialog>
 #include <QHash>
-
 #include <QTimer>
 
 class IndicatorLabel;
+class PortMessageLine;
 class QMenu;
 class QPushButton;
 
 // The panel window: the connector, its 25 indicators and the read buttons. It is the
 // window through which the pin logic shows levels, and it opens and closes the port driver.
+// Every port access runs on its port thread: the window sends clicks, reads and polls there
+// and shows what comes back, so the kernel can keep an access as long as it likes.
 class CZelvaneDlg : public QDialog, public IndicatorSink {
     Q_OBJECT
 public:
@@ -34,6 +37,13 @@ public:
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
     QAction *liveInputsAction() const { return m_liveInputs; }
+    // The line with the latest port notice; null until there has been one.
+    PortMessageLine *messageLine() const { return m_messageLine; }
+    // Requests sent to the port thread and not come back yet.
+    bool portBusy() const { return m_port->busy(); }
+    // The port thread was stuck in the kernel when the window closed and was left there: the
+    // process must end without waiting for it.
+    bool portLeftInKernel() const { return m_portLeftInKernel; }
 
 public slots:
     // Ends the run as Close does, from wherever it is: boxes over the panel are closed first,
@@ -62,11 +72,23 @@ private:
     void CentreInWorkArea();
     void ShowDefaultOnlyWhereEnterClicks();
     void PollLiveInputs();
+    void SendToPort(const PanelRequest &request);
+    void ShowPortOutcome(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
+    void TellOpening(const PortThread::Opening &opening);
+    void WatchForStuckPort();
+    void SayPortIsStuck();
+    PortMessageLine &line();
 
     using Handler = void (CZelvaneDlg::*)(int);
     static const QHash<int, Handler> &CommandMap();
 
     PinLevels &m_levels;
+    PortThread *m_port; // left to the kernel, never deleted, if it is stuck at the end
+    bool m_portLeftInKernel = false;
+    std::optional<unsigned> m_kernelPort; // behind the open port, for naming who keeps it
+    PortMessageLine *m_messageLine = nullptr;
+    QTimer m_stuckWatch;
+    bool m_saidStuck = false;
     QHash<int, IndicatorLabel *> m_indicators;
     QHash<int, QPushButton *> m_buttons;
     QMenu *m_windowMenu = nullptr;

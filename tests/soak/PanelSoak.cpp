@@ -103,6 +103,8 @@ public:
         for (int i = 1; i <= actions; ++i) {
             act();
             QApplication::processEvents();
+            while (m_panel.portBusy()) // what it sent comes back before the next action
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents);
             if (i % 1000 == 0 && !check(i))
                 return false;
             if (i == 1000) {

@@ -94,6 +94,7 @@ void AboutBoxTest::thePanelTakesNoInputWhileItIsOpen()
         // Once it is closed, the same click works.
         QTest::mouseClick(h.panel.windowHandle(), Qt::LeftButton, {},
                           h.indicator(1042)->geometry().center());
+        h.settle();
         QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
     }});
 }

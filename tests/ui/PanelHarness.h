@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest>
 #include <functional>
 
 // Runs the real panel window modally over a recording port, on levels of its own; the steps
@@ -33,6 +34,9 @@ public:
         return result;
     }
 
+    // Waits until every request sent to the port thread has come back and been shown.
+    void settle() { QTRY_VERIFY_WITH_TIMEOUT(!panel.portBusy(), 10000); }
+
     IndicatorLabel *indicator(int id) const { return panel.indicator(id); }
     QPushButton *button(int id) const { return panel.button(id); }
 
@@ -57,6 +61,10 @@ private:
                 closedByHarness = true;
                 panel.reject();
             }
+            return;
+        }
+        if (panel.portBusy()) { // each step starts with what the last one sent shown
+            QTimer::singleShot(1, &panel, [this] { next(); });
             return;
         }
         auto step = std::move(m_steps.front());
