@@ -49,6 +49,13 @@ PortThread::Opening openDriver()
     return opening;
 }
 
+// Threads left to the kernel, and what they still refer to, kept where they can be found.
+std::vector<PortThread *> &leftInKernel()
+{
+    static std::vector<PortThread *> threads;
+    return threads;
+}
+
 } // namespace
 
 PortThread::PortThread(PinLevels &levels, QObject *parent)
@@ -159,5 +166,7 @@ bool PortThread::close(std::chrono::milliseconds wait)
         },
         Qt::QueuedConnection);
     m_stuck = !m_thread->wait(QDeadlineTimer(wait.count()));
+    if (m_stuck)
+        leftInKernel().push_back(this);
     return !m_stuck;
 }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Port accesses and indicator calls in the one order they happened.
@@ -38,7 +39,7 @@ public:
 
     bool readRegister(PortRegister reg, std::uint8_t &value) override
     {
-        if (m_lost)
+        if (m_lost || m_refusing)
             return false;
         value = m_fallback;
         if (!m_reads.empty()) {
@@ -51,13 +52,22 @@ public:
 
     bool writeRegister(PortRegister reg, std::uint8_t value) override
     {
-        if (m_lost)
+        if (m_lost || m_refusing)
             return false;
         m_trace.push_back("write " + registerName(reg) + " " + HexByte(value));
         return true;
     }
 
     std::string describe() const override { return "recording port"; }
+    std::optional<PortNotice> takeNotice() override { return std::exchange(m_notice, {}); }
+
+    // Until given null, every access fails, as when another program uses the port; the user
+    // hears notice once.
+    void refuse(std::optional<PortNotice> notice)
+    {
+        m_refusing = notice.has_value();
+        m_notice = std::move(notice);
+    }
     std::optional<PortNotice> lost() const override { return m_lost; }
 
     // From now on every access fails, as on a port whose driver was unbound.
@@ -68,6 +78,8 @@ public:
 
 private:
     std::optional<PortNotice> m_lost;
+    std::optional<PortNotice> m_notice;
+    bool m_refusing = false;
     CallTrace &m_trace;
     std::deque<std::uint8_t> m_reads;
     std::uint8_t m_fallback;

@@ -21,7 +21,9 @@ public:
         SetPortOpener([this, portOpens]() -> PortOpening {
             if (!portOpens)
                 return {nullptr, {"the test port does not open"}};
-            return {std::make_unique<RecordingPort>(trace, reads), {}};
+            auto opened = std::make_unique<RecordingPort>(trace, reads);
+            port = opened.get();
+            return {std::move(opened), {}};
         });
     }
     ~PanelHarness() { SetPortOpener(nullptr); }
@@ -41,6 +43,7 @@ public:
     QPushButton *button(int id) const { return panel.button(id); }
 
     CallTrace trace;
+    RecordingPort *port = nullptr; // once opened, until closed
     std::deque<std::uint8_t> reads;
     PinLevels levels;
     CZelvaneDlg panel{levels};

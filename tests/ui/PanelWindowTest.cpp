@@ -1,9 +1,11 @@
+#include "BlockingPort.h"
 #include "CAboutDlg.h"
 #include "CZelvaneApp.h"
 #include "ControlIds.h"
 #include "IndicatorImages.h"
 #include "PanelHarness.h"
 #include "PinTable.h"
+#include "PortMessageLine.h"
 #include "SimulatedPort.h"
 
 #include <QGroupBox>
@@ -141,6 +143,27 @@ const std::vector<DesignedControl> kAboutDesign{
 
 } // namespace
 
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject &watched, QEvent::Type type, int &count)
+        : m_watched(watched), m_type(type), m_count(count)
+    {
+        watched.installEventFilter(this);
+    }
+    ~EventCounter() override { m_watched.removeEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_count += event->type() == m_type;
+        return false;
+    }
+
+private:
+    QObject &m_watched;
+    QEvent::Type m_type;
+    int &m_count;
+};
+
 class PanelWindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -158,6 +181,9 @@ private slots:
     void windowMenuEndsWithTheAboutEntry();
     void liveInputsFollowTheLoopbackUntilTurnedOff();
     void tooltipsSayWhichPin();
+    void aFailedAccessChangesNothingAndTheLineSaysWhy();
+    void aStuckAccessNeverHoldsUpTheWindow();
+    void closingWhileAnAccessIsStuckWritesNothingMore();
 };
 
 void PanelWindowTest::startShowsTheArmedOutputsHighAndTouchesNoRegister()
@@ -496,6 +522,110 @@ void PanelWindowTest::tooltipsSayWhichPin()
         }
         QCOMPARE(h.trace, CallTrace{"write 0x37A 0x05"}); // hovering touches no port
     }});
+}
+
+void PanelWindowTest::aFailedAccessChangesNothingAndTheLineSaysWhy()
+{
+    PanelHarness h;
+    auto line = [&] { return h.panel.messageLine() ? h.panel.messageLine()->line() : QString(); };
+    h.run({[&] {
+        QVERIFY(!h.panel.messageLine()); // with nothing to say, the window is as designed
+        h.port->refuse(PortNotice{PortNotice::Kind::OtherProgram, "another program ...",
+                                  "held by ppdev0: pid 77 avrdude"});
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        QTest::mouseClick(h.button(IDC_READ_STATUS), Qt::LeftButton);
+        h.settle();
+        QCOMPARE(h.indicator(1042)->image(), IDB_HIGH);
+        QCOMPARE(h.indicator(1052)->image(), IDB_HIGH); // a read would have shown S3 low
+        QCOMPARE(h.levels.data[3], std::uint8_t(1));
+        QVERIFY(h.panel.messageLine()->isVisible());
+        QCOMPARE(line(), QStringLiteral("其他程序正在使用并口（held by ppdev0: pid 77 avrdude），"
+                                        "Zelvane 等它空闲 1 秒后再读写。"));
+
+        h.port->refuse(std::nullopt);
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        h.settle();
+        QCOMPARE(h.indicator(1042)->image(), IDB_OUT_LOW);
+        QVERIFY(!h.panel.messageLine()->isVisible()); // cleared by the access that reached
+
+        h.port->goAway();
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        h.settle();
+        QCOMPARE(h.indicator(1042)->image(), IDB_OUT_LOW);
+        QCOMPARE(line(), QStringLiteral("并口已不存在（gone），之后的读写都不会生效。"));
+        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "close"}));
+    }});
+}
+
+// With an access kept for as long as the kernel likes, the window repaints, opens the About
+// box at once, says after a second that the port is stuck, takes no more clicks meanwhile,
+// and carries on by itself once the access comes back.
+void PanelWindowTest::aStuckAccessNeverHoldsUpTheWindow()
+{
+    PanelHarness h;
+    BlockingPort *blocking = nullptr;
+    SetPortOpener([&] {
+        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1));
+        blocking = port.get();
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
+    });
+    h.run({[&] {
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // kept
+        QTest::mouseClick(h.indicator(1043), Qt::LeftButton); // waits behind it
+        int paints = 0;
+        EventCounter counter(h.panel, QEvent::Paint, paints);
+        h.panel.update();
+        QTRY_VERIFY(paints > 0);
+        qint64 fastest = std::numeric_limits<qint64>::max();
+        for (int i = 0; i < 3; ++i) { // best of three, so that a busy machine does not count
+            QElapsedTimer clock;
+            clock.start();
+            QTimer::singleShot(0, [&] {
+                QVERIFY(qobject_cast<CAboutDlg *>(QApplication::activeModalWidget()));
+                fastest = std::min(fastest, clock.elapsed());
+                QApplication::activeModalWidget()->close();
+            });
+            QTest::mouseClick(h.button(IDC_ABOUT_BUTTON), Qt::LeftButton);
+        }
+        QVERIFY2(fastest < 100, QByteArray::number(fastest) + " ms to answer");
+        QTRY_VERIFY_WITH_TIMEOUT(h.panel.messageLine() && h.panel.messageLine()->isVisible(), 5000);
+        QCOMPARE(h.panel.messageLine()->line(),
+                 QStringLiteral("并口超过 1 秒没有响应，仍在等待内核。"));
+        QTest::mouseClick(h.indicator(1044), Qt::LeftButton); // not sent: it would only wait
+        blocking->release();
+        h.settle();
+        QCOMPARE(h.indicator(1042)->image(), IDB_OUT_LOW);
+        QCOMPARE(h.indicator(1043)->image(), IDB_OUT_LOW);
+        QCOMPARE(h.indicator(1044)->image(), IDB_HIGH);
+        QVERIFY(!h.panel.messageLine()->isVisible());
+        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "write 0x378 0xE7"}));
+    }});
+}
+
+// The window closes within the closing's wait, leaving the stuck thread to the kernel; what
+// was sent after the stuck access never reaches the port.
+void PanelWindowTest::closingWhileAnAccessIsStuckWritesNothingMore()
+{
+    PanelHarness h;
+    BlockingPort *blocking = nullptr;
+    std::atomic<bool> closed{false};
+    SetPortOpener([&] {
+        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1), &closed);
+        blocking = port.get();
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
+    });
+    QElapsedTimer clock;
+    h.run({[&] {
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        QTest::mouseClick(h.indicator(1043), Qt::LeftButton);
+        clock.start();
+        h.panel.EndRun();
+    }});
+    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()) + " ms to close");
+    QVERIFY(h.panel.portLeftInKernel());
+    blocking->release();
+    QTRY_VERIFY(closed.load());
+    QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
 }
 
 int main(int argc, char *argv[])
