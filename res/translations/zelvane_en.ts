@@ -118,4 +118,35 @@
         <translation>low</translation>
     </message>
 </context>
+<context>
+    <name>PortMessageLine</name>
+    <message>
+        <source>另一个 Zelvane 正在使用并口，本次读写未完成。</source>
+        <translation>Another copy of Zelvane is using the port; the access failed.</translation>
+    </message>
+    <message>
+        <source>另一个 Zelvane 正在使用并口（%1 持有锁），本次读写未完成。</source>
+        <translation>Another copy of Zelvane is using the port (%1 has the lock); the access failed.</translation>
+    </message>
+    <message>
+        <source>其他程序正在使用并口（%1），Zelvane 等它空闲 %2 秒后再读写。</source>
+        <translation>Another program is using the port (%1); Zelvane leaves it alone until it has been idle for %2 s.</translation>
+    </message>
+    <message>
+        <source>并口已不存在（%1），之后的读写都不会生效。</source>
+        <translation>The port has gone away (%1); accesses have no effect from now on.</translation>
+    </message>
+    <message>
+        <source>读写并口失败：%1</source>
+        <translation>The port access failed: %1</translation>
+    </message>
+    <message>
+        <source>并口超过 1 秒没有响应，仍在等待内核。</source>
+        <translation>The port has not answered for over a second; still waiting for the kernel.</translation>
+    </message>
+    <message>
+        <source>并口在内核中卡住超过 1 秒（%1）：结束该程序即可恢复。</source>
+        <translation>The port has been stuck in the kernel for over a second (%1): end that program and Zelvane carries on.</translation>
+    </message>
+</context>
 </TS>

@@ -118,4 +118,35 @@
         <translation>低電位</translation>
     </message>
 </context>
+<context>
+    <name>PortMessageLine</name>
+    <message>
+        <source>另一个 Zelvane 正在使用并口，本次读写未完成。</source>
+        <translation>另一個 Zelvane 正在使用並列埠，本次讀寫未完成。</translation>
+    </message>
+    <message>
+        <source>另一个 Zelvane 正在使用并口（%1 持有锁），本次读写未完成。</source>
+        <translation>另一個 Zelvane 正在使用並列埠（%1 持有鎖），本次讀寫未完成。</translation>
+    </message>
+    <message>
+        <source>其他程序正在使用并口（%1），Zelvane 等它空闲 %2 秒后再读写。</source>
+        <translation>其他程式正在使用並列埠（%1），Zelvane 等它閒置 %2 秒後再讀寫。</translation>
+    </message>
+    <message>
+        <source>并口已不存在（%1），之后的读写都不会生效。</source>
+        <translation>並列埠已不存在（%1），之後的讀寫都不會生效。</translation>
+    </message>
+    <message>
+        <source>读写并口失败：%1</source>
+        <translation>讀寫並列埠失敗：%1</translation>
+    </message>
+    <message>
+        <source>并口超过 1 秒没有响应，仍在等待内核。</source>
+        <translation>並列埠超過 1 秒沒有回應，仍在等待核心。</translation>
+    </message>
+    <message>
+        <source>并口在内核中卡住超过 1 秒（%1）：结束该程序即可恢复。</source>
+        <translation>並列埠在核心中卡住超過 1 秒（%1）：結束該程式即可恢復。</translation>
+    </message>
+</context>
 </TS>

@@ -2,6 +2,7 @@
 #include "CZelvaneApp.h"
 #include "PanelHarness.h"
 #include "PinTable.h"
+#include "PortMessageLine.h"
 #include "Translations.h"
 
 #include <QHelpEvent>
@@ -15,13 +16,14 @@
 namespace {
 
 // What one language shows: the panel's texts in template order, its menu, the About box
-// (caption, then its texts in template order), one tooltip, and the "Init fail!" box with
-// its button, which Qt's own translation names.
+// (caption, then its texts in template order), one tooltip, the port's message line for a
+// port gone, and the "Init fail!" box with its button, which Qt's own translation names.
 struct Shown {
     QStringList panel;
     QStringList menu;
     QStringList about;
     QString tooltip;
+    QString line;
     QStringList initFail;
 
     bool operator==(const Shown &) const = default;
@@ -36,6 +38,7 @@ const Shown kSource{
     {"关闭(&C)", "实时读取输入(&L)", "关于 Zelvane(&A)..."},
     {"关于  Zelvane", "Zelvane 1.0 版", "2026年12月发布", "确定"},
     "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 高电平",
+    "并口已不存在（gone），之后的读写都不会生效。",
     {"Init fail!", "确定"}};
 
 const Shown kEnglish{{"Read status", "Read control", "Exit",
@@ -46,6 +49,7 @@ const Shown kEnglish{{"Read status", "Read control", "Exit",
                      {"&Close", "&Live inputs", "&About Zelvane..."},
                      {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
                      "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
+                     "The port has gone away (gone); accesses have no effect from now on.",
                      {"Init fail!", "OK"}};
 
 const Shown kTraditional{
@@ -57,6 +61,7 @@ const Shown kTraditional{
     {"關閉(&C)", "即時讀取輸入(&L)", "關於 Zelvane(&A)..."},
     {"關於  Zelvane", "Zelvane 1.0 版", "2026年12月發布", "確定"},
     "C0 · 第 1 腳 · 控制埠 0x37A 第 0 位元（硬體反相） · 高電位",
+    "並列埠已不存在（gone），之後的讀寫都不會生效。",
     {"初始化失敗！", "確定"}};
 
 // One line at the design font inside the control; a button's text also leaves the margins
@@ -106,6 +111,10 @@ Shown showWindows()
         QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), c0->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(c0, &hover);
         shown.tooltip = c0->toolTip();
+        h.port->goAway();
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        h.settle();
+        shown.line = h.panel.messageLine()->line();
     }});
     PanelHarness failing(false);
     failing.run({[&] {
@@ -194,6 +203,7 @@ void LanguageTest::eachLanguageShowsItsTextsAndEachFits()
     QCOMPARE(shown.menu, expected.menu);
     QCOMPARE(shown.about, expected.about);
     QCOMPARE(shown.tooltip, expected.tooltip);
+    QCOMPARE(shown.line, expected.line);
     QCOMPARE(shown.initFail, expected.initFail);
 }
 
