@@ -1,5 +1,6 @@
 // Live inputs in the window, over the simulated port: how soon a change of an input is
-// shown, and what polling costs while nothing changes (CPU time from /proc over 10 s).
+// shown, what polling costs while nothing changes (CPU time from /proc over 10 s), and how
+// often the port thread wakes while the window is idle with live inputs off.
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 #include "CZelvaneApp.h"
 #include "CZelvaneDlg.h"
@@ -7,7 +8,9 @@
 #include "SimulatedPort.h"
 #include "WinIo.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -29,17 +32,30 @@ double cpuSeconds()
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
+// Context switches of this process's thread of that name, from /proc.
+long switchesOfThread(const char *name)
+{
+    long total = -1;
+    for (const QString &tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(tid));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
+            continue;
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(tid));
+        status.open(QIODevice::ReadOnly);
+        total = 0;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.endsWith("ctxt_switches:") || line.contains("ctxt_switches:"))
+                total += line.split(':').last().trimmed().toLong();
+    }
+    return total;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     CZelvaneApp app(argc, argv);
-    SimulatedPort *port = nullptr;
-    SetPortOpener([&] {
-        auto opened = std::make_unique<SimulatedPort>();
-        port = opened.get();
-        return PortOpening{std::move(opened), {}};
-    });
+    SetPortOpener([] { return PortOpening{std::make_unique<SimulatedPort>(), {}}; });
     CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
         panel.liveInputsAction()->setChecked(true);
@@ -49,9 +65,9 @@ int main(int argc, char *argv[])
         for (int i = 0; i < kChanges; ++i) {
             QTest::qWait(37); // somewhere within a poll interval
             const ImageId before = s3->image();
-            QElapsedTimer clock;
+            QTest::mouseClick(panel.indicator(1039), Qt::LeftButton); // D0, wired to S3
+            QElapsedTimer clock; // from the moment the port holds the new level
             clock.start();
-            port->writeRegister(PortRegister::Data, static_cast<std::uint8_t>(i % 2 ? 0x01 : 0x00));
             while (s3->image() == before && clock.elapsed() < 1000)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             s3->repaint(); // the frame that puts it on screen
@@ -70,6 +86,12 @@ int main(int argc, char *argv[])
         std::printf(
             "polling with nothing changing: %.2f %% of one core over %.1f s (/proc/self/stat)\n",
             used * 100, wall.nsecsElapsed() / 1e9);
+        panel.liveInputsAction()->setChecked(false);
+        QTest::qWait(200);
+        const long switches = switchesOfThread("port");
+        QTest::qWait(5000);
+        std::printf("live inputs off: the port thread woke %ld times in 5 s\n",
+                    switchesOfThread("port") - switches);
         panel.reject();
     });
     panel.DoModal();
