@@ -115,17 +115,11 @@ public:
         return 0;
     }
 
-    int armClaimBound(std::chrono::nanoseconds first, std::chrono::nanoseconds repeat) override
+    int armClaimBound(std::chrono::nanoseconds period) override
     {
-        ThreadWakeTimer *timer = ThreadWakeTimer::forThisThread();
-        return timer ? timer->arm(first, repeat) : errno;
+        return ThreadWakeTimer::arm(period);
     }
-
-    int disarmClaimBound() override
-    {
-        ThreadWakeTimer *timer = ThreadWakeTimer::forThisThread();
-        return timer ? timer->disarm() : errno;
-    }
+    void disarmClaimBound() override { ThreadWakeTimer::disarm(); }
 
     // The coarse clock is a memory read, where the precise one may cost more than an access;
     // its few milliseconds are fine for bounds of a hundred and more.

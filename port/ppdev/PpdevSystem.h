@@ -36,9 +36,10 @@ public:
     virtual int openHolder(unsigned portNumber) = 0;
     virtual int readHolder(std::string &holder) = 0;
 
-    // A wake that cuts a sleeping claim short: first after `first`, then every `repeat`.
-    virtual int armClaimBound(std::chrono::nanoseconds first, std::chrono::nanoseconds repeat) = 0;
-    virtual int disarmClaimBound() = 0;
+    // From arm to disarm, a claim that sleeps is cut short within `period`: one wake may land
+    // before the claim sleeps, so they repeat.
+    virtual int armClaimBound(std::chrono::nanoseconds period) = 0;
+    virtual void disarmClaimBound() = 0;
 
     virtual Clock::time_point now() = 0;
     virtual void sleepFor(std::chrono::nanoseconds span) = 0;

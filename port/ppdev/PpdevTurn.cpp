@@ -40,9 +40,9 @@ TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request)
             system.unlock();
         return outcome;
     };
-    // Armed before the holder is read, and repeating, so that the claim is bounded however
-    // the read and the claim fall between the wakes.
-    if (const int error = system.armClaimBound(kClaimSlice, kClaimSlice))
+    // Armed before the holder is read, so that the claim is bounded however the read and the
+    // claim fall between the wakes.
+    if (const int error = system.armClaimBound(kClaimSlice))
         return giveBack({Turn::NoTimer, error});
     std::string holder;
     int error = system.readHolder(holder);
@@ -55,15 +55,11 @@ TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request)
         return giveBack({holder != "none" ? Turn::OtherProgram : Turn::Free, 0, holder});
     }
     error = system.control(fd, PPCLAIM, nullptr);
-    const int disarmError = system.disarmClaimBound();
+    system.disarmClaimBound();
     if (error == EINTR)
         return {Turn::CutShort};
     if (error != 0)
         return giveBack({Turn::Failed, error});
-    if (disarmError != 0) { // a bound left running would cut the next sleep short
-        EndTurn(system, fd, request.locked);
-        return {Turn::NoTimer, disarmError};
-    }
     return {Turn::Had};
 }
 

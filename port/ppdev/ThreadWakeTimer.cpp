@@ -1,25 +1,61 @@
 #include "ThreadWakeTimer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
-#include <memory>
-#include <mutex>
 #include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
-void ignoreWake(int)
+// Read and written by the thread and by its own wake handler, which interrupts it: plain
+// data, no locks.
+struct WakeState {
+    timer_t timer;
+    bool created;
+    volatile sig_atomic_t running;  // the system timer is set
+    volatile sig_atomic_t claiming; // between arm and disarm
+};
+
+thread_local WakeState t_wake{};
+
+// Deletes this thread's timer as the thread ends.
+struct TimerOwner {
+    ~TimerOwner()
+    {
+        if (t_wake.created)
+            timer_delete(t_wake.timer);
+    }
+};
+thread_local TimerOwner t_owner;
+
+int setTimer(std::chrono::nanoseconds period)
 {
+    const long long ns = std::max<long long>(period.count(), 1);
+    const timespec every{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    const itimerspec when{every, every};
+    return timer_settime(t_wake.timer, 0, &when, nullptr) == 0 ? 0 : errno;
+}
+
+// A wake outside a claim finds nothing to cut short: the timer stops here.
+void onWake(int)
+{
+    if (t_wake.claiming || !t_wake.running)
+        return;
+    const int saved = errno;
+    const itimerspec never{};
+    timer_settime(t_wake.timer, 0, &never, nullptr);
+    t_wake.running = 0;
+    errno = saved;
 }
 
 int installHandlerOnce()
 {
     static const int error = [] {
         struct sigaction wake {};
-        wake.sa_handler = ignoreWake;
+        wake.sa_handler = onWake;
         sigemptyset(&wake.sa_mask);
         wake.sa_flags = SA_RESTART;
         return sigaction(ThreadWakeTimer::wakeSignal(), &wake, nullptr) == 0 ? 0 : errno;
@@ -27,10 +63,24 @@ int installHandlerOnce()
     return error;
 }
 
-timespec asTimespec(std::chrono::nanoseconds span)
+int createTimer()
 {
-    const long long ns = std::max<long long>(span.count(), 1);
-    return {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    if (const int error = installHandlerOnce())
+        return error;
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, ThreadWakeTimer::wakeSignal());
+    if (const int error = pthread_sigmask(SIG_UNBLOCK, &wake, nullptr))
+        return error;
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = ThreadWakeTimer::wakeSignal();
+    event._sigev_un._tid = gettid();
+    if (timer_create(CLOCK_MONOTONIC, &event, &t_wake.timer) != 0)
+        return errno;
+    (void)&t_owner; // its destructor deletes the timer with the thread
+    t_wake.created = true;
+    return 0;
 }
 
 } // namespace
@@ -40,46 +90,25 @@ int ThreadWakeTimer::wakeSignal()
     return SIGRTMIN + 5;
 }
 
-ThreadWakeTimer *ThreadWakeTimer::forThisThread()
+int ThreadWakeTimer::arm(std::chrono::nanoseconds period)
 {
-    thread_local std::unique_ptr<ThreadWakeTimer> mine;
-    if (mine)
-        return mine.get();
-    if (const int error = installHandlerOnce()) {
-        errno = error;
-        return nullptr;
+    if (!t_wake.created)
+        if (const int error = createTimer())
+            return error;
+    t_wake.claiming = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (t_wake.running)
+        return 0;
+    if (const int error = setTimer(period)) {
+        t_wake.claiming = 0;
+        return error;
     }
-    sigset_t wake;
-    sigemptyset(&wake);
-    sigaddset(&wake, wakeSignal());
-    if (const int error = pthread_sigmask(SIG_UNBLOCK, &wake, nullptr)) {
-        errno = error;
-        return nullptr;
-    }
-    sigevent event{};
-    event.sigev_notify = SIGEV_THREAD_ID;
-    event.sigev_signo = wakeSignal();
-    event._sigev_un._tid = gettid();
-    timer_t timer{};
-    if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
-        return nullptr;
-    mine.reset(new ThreadWakeTimer(timer));
-    return mine.get();
-}
-
-int ThreadWakeTimer::arm(std::chrono::nanoseconds first, std::chrono::nanoseconds repeat)
-{
-    const itimerspec when{asTimespec(repeat), asTimespec(first)};
-    return timer_settime(static_cast<timer_t>(m_timer), 0, &when, nullptr) == 0 ? 0 : errno;
+    t_wake.running = 1;
+    return 0;
 }
 
 int ThreadWakeTimer::disarm()
 {
-    const itimerspec never{};
-    return timer_settime(static_cast<timer_t>(m_timer), 0, &never, nullptr) == 0 ? 0 : errno;
-}
-
-ThreadWakeTimer::~ThreadWakeTimer()
-{
-    timer_delete(static_cast<timer_t>(m_timer));
+    t_wake.claiming = 0;
+    return 0;
 }

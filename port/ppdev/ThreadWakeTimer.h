@@ -2,28 +2,19 @@
 
 #include <chrono>
 
-// Interrupts a system call sleeping in the calling thread, with a real-time signal that
-// nothing else sends (the program, Qt and users use the classic ones). Its handler does
-// nothing and is installed once for good, with SA_RESTART, so a wake that lands after the
-// call has returned does no harm; only calls the kernel never restarts (PPCLAIM's EINTR,
-// poll) see it. One timer per thread, created at its first use and only armed and disarmed
-// after that.
+// Cuts short a claim that sleeps in the calling thread, with a real-time signal that nothing
+// else sends (the program, Qt and users use the classic ones). Between arm and disarm the
+// thread is woken every period; the timer keeps running after disarm and stops by itself, from
+// its next wake, so that a burst of claims costs one timer call rather than two a claim, and an
+// idle thread is woken at most once more. The handler is installed once for good, with
+// SA_RESTART: only calls the kernel never restarts (PPCLAIM's EINTR, poll, nanosleep) see a
+// wake. One timer per thread, created at its first use.
 class ThreadWakeTimer {
 public:
-    // This thread's timer, or null with errno set when it cannot be had.
-    static ThreadWakeTimer *forThisThread();
     static int wakeSignal();
 
-    // First wake after `first`, then every `repeat` (one may land just before the call
-    // sleeps). Both return 0 or the errno of the failed call.
-    int arm(std::chrono::nanoseconds first, std::chrono::nanoseconds repeat);
-    int disarm();
-
-    ThreadWakeTimer(const ThreadWakeTimer &) = delete;
-    ThreadWakeTimer &operator=(const ThreadWakeTimer &) = delete;
-    ~ThreadWakeTimer();
-
-private:
-    explicit ThreadWakeTimer(void *timer) : m_timer(timer) {}
-    void *m_timer; // timer_t
+    // Both return 0 or the errno of what failed (no timer for this thread, no room for its
+    // signal).
+    static int arm(std::chrono::nanoseconds period);
+    static int disarm();
 };

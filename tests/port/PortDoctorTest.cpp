@@ -54,8 +54,7 @@ public:
         return *this;
     }
     // A process with the node open as descriptor fd.
-    FakeMachine &process(unsigned pid, const std::string &name, const std::string &node,
-                         int fd = 3)
+    FakeMachine &process(unsigned pid, const std::string &name, const std::string &node, int fd = 3)
     {
         const std::string proc = "/proc/" + std::to_string(pid);
         file(proc + "/comm", name + "\n").dir(proc + "/fd");
