@@ -496,8 +496,8 @@ int runCopyHolder()
         return 1;
     std::printf("h");
     std::fflush(stdout);
-    pause();
-    return 0;
+    while (true)
+        pause(); // the claim bound's last wake ends one
 }
 
 // Set-user-ID and set-group-ID root copies of this program, started by an ordinary user, are
