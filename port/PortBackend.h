@@ -7,6 +7,16 @@
 #include <optional>
 #include <string>
 
+// Which way the data lines go: driving the pins (as at every start) or reading them, on a
+// bidirectional (PS/2, EPP or ECP) port.
+enum class DataDirection { Out, In };
+
+// Whether the data lines can be turned into inputs, and why not where they cannot.
+struct DirectionAbility {
+    enum { Able, Unable, Untested } answer = Unable;
+    std::string why = {}; // where Unable: the cause and the fix
+};
+
 // One way of reaching the port's registers, chosen once when the driver opens.
 class PortBackend {
 public:
@@ -30,6 +40,16 @@ public:
     virtual std::optional<PortNotice> lost() const { return std::nullopt; }
     // What the user should hear about a failed access (each once, one at a time), or nullopt.
     virtual std::optional<PortNotice> takeNotice() { return std::nullopt; }
+
+    // The data lines' direction. Out again when the port closes, unless kept. Turning them in
+    // leaves the registers' other bits as they were; with them in, a data write only sets the
+    // latch the pins show once they are out again, and a data read returns the pins.
+    virtual DirectionAbility dataDirectionAbility()
+    {
+        return {DirectionAbility::Unable, "this port has no data direction"};
+    }
+    virtual bool setDataDirection(DataDirection) { return false; }
+    virtual void keepDataDirectionAtClose() {}
 
     // A port shared with other programs: reserve keeps other copies of ours off it across
     // waits, without claiming it; hold claims it for accesses with no wait between; letGo

@@ -15,6 +15,7 @@ struct Driver {
     PortOpener opener = openSelectedPort;
     PortNoticeHandler noticeHandler;
     std::uint64_t unreached = 0;
+    DataDirection direction = DataDirection::Out;
 };
 
 Driver g_driver; // the driver is process-wide, as the operations' signatures imply
@@ -56,6 +57,7 @@ bool failedAccess()
 bool InitializeWinIo()
 {
     g_driver.backend.reset(); // a second opening replaces the first
+    g_driver.direction = DataDirection::Out;
     PortOpening opening = g_driver.opener();
     g_driver.backend = std::move(opening.backend);
     g_driver.refusals = std::move(opening.refusals);
@@ -65,6 +67,7 @@ bool InitializeWinIo()
 void ShutdownWinIo()
 {
     g_driver.backend.reset();
+    g_driver.direction = DataDirection::Out;
 }
 
 bool GetPortVal(unsigned portAddress, std::uint32_t *value, unsigned size)
@@ -131,6 +134,34 @@ void SetPortOpener(PortOpener opener)
 void SetPortNoticeHandler(PortNoticeHandler handler)
 {
     g_driver.noticeHandler = std::move(handler);
+}
+
+DirectionAbility DataDirectionAbility()
+{
+    if (!g_driver.backend)
+        return {DirectionAbility::Unable, "no port is open"};
+    return g_driver.backend->dataDirectionAbility();
+}
+
+bool SetDataDirection(DataDirection direction)
+{
+    if (!g_driver.backend)
+        return unreached();
+    if (!g_driver.backend->setDataDirection(direction))
+        return failedAccess();
+    g_driver.direction = direction;
+    return true;
+}
+
+DataDirection CurrentDataDirection()
+{
+    return g_driver.direction;
+}
+
+void KeepDataDirectionAtClose()
+{
+    if (g_driver.backend)
+        g_driver.backend->keepDataDirectionAtClose();
 }
 
 bool HoldPort()

@@ -45,6 +45,14 @@ void SetPortOpener(PortOpener opener);
 using PortNoticeHandler = std::function<void(const PortNotice &notice)>;
 void SetPortNoticeHandler(PortNoticeHandler handler);
 
+// The data lines' direction, beside the four operations (which stay as they are): Out at
+// every opening, In only on a port able to; put back to Out when the port closes unless
+// KeepDataDirectionAtClose was called. With no port open, nothing is able.
+DirectionAbility DataDirectionAbility();
+bool SetDataDirection(DataDirection direction);
+DataDirection CurrentDataDirection();
+void KeepDataDirectionAtClose();
+
 // On a shared port (ppdev), HoldPort claims it for a sequence of accesses that no other
 // program's may interleave, with no wait in between; ReservePort keeps only other copies of
 // ours off it, so that a wait may come between two accesses (a pulse) without leaving another

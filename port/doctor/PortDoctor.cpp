@@ -251,3 +251,14 @@ std::string DiagnoseDirectAt0x378(const DoctorContext &context)
         advice += "ZELVANE_PORT=direct:0x" + HexAddress(*first.base) + " or ";
     return advice + "ZELVANE_PORT=ppdev:/dev/parport" + std::to_string(first.number);
 }
+
+std::string DiagnoseOutputOnlyPort()
+{
+    return "this port is in SPP mode, whose data lines only drive; fix: set it to PS/2 "
+           "(bidirectional), EPP or ECP in the firmware setup";
+}
+
+bool ModesAllowDataInputs(const std::string &modes)
+{
+    return ("," + modes + ",").find(",TRISTATE,") != std::string::npos;
+}

@@ -29,3 +29,9 @@ std::string DiagnoseHeldPort(const DoctorContext &context, unsigned portNumber);
 std::string DiagnoseDirectRefusal(const DoctorContext &context, int error);
 // Plain direct is 0x378; where the kernel has ports and none there, say which to use.
 std::string DiagnoseDirectAt0x378(const DoctorContext &context);
+
+// A port whose data lines only drive (the kernel's modes lack TRISTATE, or the test of the
+// direction bit read back what was written).
+std::string DiagnoseOutputOnlyPort();
+// Whether the kernel's modes for a port ("PCSPP,TRISTATE,EPP") say its data lines can read.
+bool ModesAllowDataInputs(const std::string &modes);

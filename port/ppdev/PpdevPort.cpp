@@ -59,13 +59,18 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
                   error};
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(std::move(system), node, path));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(std::move(system), node, path, modes));
 }
 
 // The device is let go of before the lock, so a copy that takes the lock next finds the port
 // free in the kernel too.
 PpdevPort::~PpdevPort()
 {
+    if (m_dataIn && !m_keepDirection && !m_lost && (m_held || takeTurn(false))) {
+        turnDataLines(false);
+        if (!m_held)
+            EndTurn(*m_system, m_fd, m_reserved);
+    }
     if (m_fd >= 0) {
         if (m_held)
             m_system->control(m_fd, PPRELEASE, nullptr);
@@ -241,26 +246,43 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
     return false;
 }
 
-// A fresh descriptor's first claim wrote the kernel's initial control byte: the levels the
-// program set go back before anything else, and stay due until they are back.
+bool PpdevPort::turnDataLines(bool in)
+{
+    int reverse = in ? 1 : 0;
+    const int error = m_system->control(m_fd, PPDATADIR, &reverse);
+    if (meansGone(error))
+        markLost(error);
+    return error == 0;
+}
+
+// A fresh descriptor's first claim wrote the kernel's initial control byte, data lines out:
+// the levels and the direction the program set go back before anything else, and stay due
+// until they are back.
 bool PpdevPort::controlPutBack()
 {
-    if (!m_restoreControl || !m_controlAskedFor)
+    if (!m_restoreControl)
         return true;
-    unsigned char byte = *m_controlAskedFor;
-    if (const int error = m_system->control(m_fd, PPWCONTROL, &byte)) {
-        if (meansGone(error)) {
-            markLost(error);
-            return false;
-        }
+    int error = 0;
+    if (m_controlAskedFor) {
+        unsigned char byte = *m_controlAskedFor;
+        error = m_system->control(m_fd, PPWCONTROL, &byte);
+    }
+    if (error == 0 && m_dataIn) {
+        int reverse = 1;
+        error = m_system->control(m_fd, PPDATADIR, &reverse);
+    }
+    if (error == 0) {
+        m_restoreControl = false;
+        return true;
+    }
+    if (meansGone(error))
+        markLost(error);
+    else
         tell(Cause::ControlNotBack, [&] {
             return failure("cannot put the control lines back after opening the device again" +
                            because(error));
         });
-        return false;
-    }
-    m_restoreControl = false;
-    return true;
+    return false;
 }
 
 bool PpdevPort::takeTurn(bool peek)
@@ -277,6 +299,29 @@ bool PpdevPort::takeTurn(bool peek)
     }
     m_told.reset();
     return true;
+}
+
+DirectionAbility PpdevPort::dataDirectionAbility()
+{
+    if (m_modes & PARPORT_MODE_TRISTATE)
+        return {DirectionAbility::Able};
+    return {DirectionAbility::Unable, DiagnoseOutputOnlyPort()};
+}
+
+bool PpdevPort::setDataDirection(DataDirection direction)
+{
+    const bool in = direction == DataDirection::In;
+    if (in && !(m_modes & PARPORT_MODE_TRISTATE))
+        return false;
+    const bool turnHere = !m_held;
+    if (turnHere && !takeTurn(false))
+        return false;
+    const bool turned = turnDataLines(in);
+    if (turnHere)
+        EndTurn(*m_system, m_fd, m_reserved);
+    if (turned)
+        m_dataIn = in;
+    return turned;
 }
 
 bool PpdevPort::reserve()

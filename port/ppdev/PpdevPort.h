@@ -48,14 +48,22 @@ public:
     std::optional<PortNotice> lost() const override { return m_lost; }
     std::optional<PortNotice> takeNotice() override;
 
+    // PPDATADIR, where the kernel says the port can (PARPORT_MODE_TRISTATE). The kernel keeps
+    // it with this device's saved state across other claims; a fresh descriptor gets it back
+    // with the control lines.
+    DirectionAbility dataDirectionAbility() override;
+    bool setDataDirection(DataDirection direction) override;
+    void keepDataDirectionAtClose() override { m_keepDirection = true; }
+
     bool reserve() override;
     bool hold() override;
     void letGo() override;
 
 private:
-    PpdevPort(std::unique_ptr<PpdevSystem> system, const PpdevNode &node, std::string path)
+    PpdevPort(std::unique_ptr<PpdevSystem> system, const PpdevNode &node, std::string path,
+              int modes)
         : m_system(std::move(system)), m_fd(node.fd), m_device(node.device),
-          m_path(std::move(path)), m_portNumber(node.portNumber)
+          m_path(std::move(path)), m_portNumber(node.portNumber), m_modes(modes)
     {
     }
 
@@ -65,6 +73,7 @@ private:
     bool turnFailed(const TurnOutcome &outcome, bool peek);
     bool lockReady();
     bool controlPutBack();
+    bool turnDataLines(bool in);
     bool stillThere();
     bool reopen();
     void replaceCutShortDescriptor();
@@ -89,6 +98,9 @@ private:
     dev_t m_device;
     std::string m_path;
     unsigned m_portNumber;
+    int m_modes; // PPGETMODES
+    bool m_dataIn = false;
+    bool m_keepDirection = false;
     bool m_lockOpen = false;
     bool m_reserved = false;     // the copies' lock is ours until letGo
     bool m_held = false;         // claimed until letGo

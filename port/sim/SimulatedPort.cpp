@@ -6,6 +6,7 @@ namespace {
 // Reserved status bits 0-2 and control bits 6-7 are undriven on common chips and read high.
 constexpr std::uint8_t kStatusUnusedBits = 0x07;
 constexpr std::uint8_t kControlUnusedBits = 0xC0;
+constexpr std::uint8_t kDirectionBit = 0x20;
 } // namespace
 
 std::uint8_t SimulatedPort::controlPinLevels() const
@@ -16,7 +17,8 @@ std::uint8_t SimulatedPort::controlPinLevels() const
 
 std::uint8_t SimulatedPort::dataPinLevels() const
 {
-    std::uint8_t levels = m_data;
+    const bool in = m_control & kDirectionBit;
+    std::uint8_t levels = in ? static_cast<std::uint8_t>(~m_dataPulledLow) : m_data;
     for (unsigned wire = 0; wire < m_wiring.size(); ++wire) {
         if (m_wiring[wire].kind == StatusWire::StuckHigh)
             levels |= static_cast<std::uint8_t>(1u << wire);
@@ -65,9 +67,17 @@ bool SimulatedPort::writeRegister(PortRegister reg, std::uint8_t value)
         break;
     case PortRegister::Status:
         break; // input lines: a write has no effect
-    case PortRegister::Control:
-        m_control = value;
+    case PortRegister::Control: // with the data lines in, a control write keeps them in
+        m_control = static_cast<std::uint8_t>(value | (m_control & kDirectionBit));
         break;
     }
+    return true;
+}
+
+bool SimulatedPort::setDataDirection(DataDirection direction)
+{
+    m_control = static_cast<std::uint8_t>(direction == DataDirection::In
+                                              ? m_control | kDirectionBit
+                                              : m_control & ~kDirectionBit);
     return true;
 }

@@ -5,14 +5,19 @@
 #include <array>
 #include <cstdint>
 
-// A standard (SPP) port with a loopback plug fitted: D0..D4 are wired to S3, S4, S5, S6, S7,
-// and the control lines are open-collector with pull-ups. Registers behave as on real
+// A bidirectional (PS/2) port with a loopback plug fitted: D0..D4 are wired to S3, S4, S5, S6,
+// S7, and the control lines are open-collector with pull-ups. Registers behave as on real
 // hardware, inversions included, so the pin logic can be checked against it end to end.
+// With the data lines turned in (control bit 5), nothing of the port drives them: each reads
+// what the outside puts on it, high where nothing does (the status inputs' pull-ups hold
+// D0..D4 high through the plug, D5..D7 float high), and the plug carries that to S3..S7.
 class SimulatedPort final : public PortBackend {
 public:
     bool readRegister(PortRegister reg, std::uint8_t &value) override;
     bool writeRegister(PortRegister reg, std::uint8_t value) override;
     std::string describe() const override { return "simulated port with loopback plug"; }
+    DirectionAbility dataDirectionAbility() override { return {DirectionAbility::Able}; }
+    bool setDataDirection(DataDirection direction) override;
 
     // Where each status input S3..S7 takes its level from: by default the plug's wire from
     // D0..D4. A wire stuck high or low also holds its data line there (read back from the
@@ -25,6 +30,8 @@ public:
 
     // Something outside pulls these control pins low (bit n = Cn), whatever is driven.
     void setControlPinsPulledLow(std::uint8_t mask) { m_controlPulledLow = mask & 0x0F; }
+    // Something outside pulls these data pins low (bit n = Dn); it shows while they are in.
+    void setDataPinsPulledLow(std::uint8_t mask) { m_dataPulledLow = mask; }
 
     std::uint8_t dataLatch() const { return m_data; }
     std::uint8_t controlLatch() const { return m_control; }
@@ -38,6 +45,7 @@ private:
     std::uint8_t m_data = 0x00;
     std::uint8_t m_control = 0x04; // what a PC's BIOS leaves: all control pins released high
     std::uint8_t m_controlPulledLow = 0x00;
+    std::uint8_t m_dataPulledLow = 0x00;
     std::array<StatusWire, 5> m_wiring{{{StatusWire::FromData, 0},
                                         {StatusWire::FromData, 1},
                                         {StatusWire::FromData, 2},

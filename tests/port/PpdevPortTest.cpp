@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <deque>
+#include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <map>
 #include <sys/ioctl.h>
@@ -27,6 +28,7 @@ struct ScriptedKernel final : PpdevSystem {
         std::deque<std::string> holders;
         std::deque<int> openErrors;
         bool lockKept = false; // another copy has the lock and never lets go
+        int modes = PARPORT_MODE_PCSPP | PARPORT_MODE_TRISTATE;
     };
     ScriptedKernel(Script &script, Calls &calls) : m_script(script), m_calls(calls) {}
 
@@ -60,11 +62,16 @@ struct ScriptedKernel final : PpdevSystem {
     {
         static const std::map<unsigned long, std::string> names{
             {PPCLAIM, "claim"},       {PPRELEASE, "release"}, {PPWDATA, "wdata"},
-            {PPWCONTROL, "wcontrol"}, {PPRSTATUS, "rstatus"}, {PPGETMODES, "modes"}};
+            {PPWCONTROL, "wcontrol"}, {PPRSTATUS, "rstatus"}, {PPGETMODES, "modes"},
+            {PPDATADIR, "datadir"}};
         const std::string name = names.at(request);
         std::string call = name + " " + std::to_string(fd);
         if (request == PPWDATA || request == PPWCONTROL)
             call += " " + std::to_string(*static_cast<unsigned char *>(argument));
+        if (request == PPDATADIR)
+            call += " " + std::to_string(*static_cast<int *>(argument));
+        if (request == PPGETMODES)
+            *static_cast<int *>(argument) = m_script.modes;
         if (name == "claim") {
             if (!m_armed)
                 ADD_FAILURE() << "a claim with no bound armed";
@@ -310,6 +317,39 @@ TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
                             "release 3", "sleep 2ms", "holder",    "claim 3", "wdata 3 0",
                             "release 3", "unlock",    "lock",      "holder",  "claim 3",
                             "wdata 3 2", "wdata 3 3", "release 3", "close 3", "unlock"}));
+}
+
+// The data lines turn in only where the kernel says the port can, in a turn of their own, and
+// out again in the last turn before the close, unless kept.
+TEST(PpdevPort, DataLinesTurnInWhereTheKernelSaysAndOutAgainAtTheClose)
+{
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept" : "not kept");
+        ScriptedKernel::Script script;
+        Calls calls;
+        auto [port, kernel] = openOnScript(script, calls);
+        ASSERT_TRUE(port);
+        EXPECT_EQ(port->dataDirectionAbility().answer, DirectionAbility::Able);
+        EXPECT_TRUE(port->setDataDirection(DataDirection::In));
+        if (keep)
+            port->keepDataDirectionAtClose();
+        port.reset();
+        Calls expected{"lock",        "holder",    "claim 3", "modes 3", "datadir 3 1",
+                       "release 3",   "unlock",    "lock",    "holder",  "claim 3",
+                       "datadir 3 0", "release 3", "unlock",  "close 3"};
+        if (keep)
+            expected.erase(expected.begin() + 7, expected.begin() + 13);
+        EXPECT_EQ(calls, expected);
+    }
+    ScriptedKernel::Script spp;
+    spp.modes = PARPORT_MODE_PCSPP;
+    Calls calls;
+    auto [port, kernel] = openOnScript(spp, calls);
+    EXPECT_EQ(port->dataDirectionAbility().why,
+              "this port is in SPP mode, whose data lines only drive; fix: set it to PS/2 "
+              "(bidirectional), EPP or ECP in the firmware setup");
+    EXPECT_FALSE(port->setDataDirection(DataDirection::In));
+    EXPECT_EQ(calls, Calls{}) << "not even tried";
 }
 
 // A claim cut short: that descriptor is closed once the holder's release has had time to
