@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QThreadPool>
 
 namespace {
@@ -141,6 +142,12 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
         } else
             m_livePoll.stop();
     });
+    // Off at every start too; enabled once the port says it can.
+    m_dataInputs = m_windowMenu->addAction(tr("数据端口作为输入(&I)"));
+    m_dataInputs->setCheckable(true);
+    m_dataInputs->setEnabled(false);
+    m_windowMenu->setToolTipsVisible(true);
+    connect(m_dataInputs, &QAction::toggled, this, &CZelvaneDlg::TurnDataPins);
     const QString about = tr(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_windowMenu->addSeparator();
@@ -160,6 +167,9 @@ void CZelvaneDlg::OpenPortDriver()
 void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
 {
     m_kernelPort = opening.kernelPort;
+    const bool able = opening.dataDirection.answer != DirectionAbility::Unable;
+    m_dataInputs->setEnabled(able);
+    m_dataInputs->setToolTip(able ? QString() : QString::fromStdString(opening.dataDirection.why));
     if (opening.opened) {
         qCInfo(lcPort).noquote() << "port opened:" << opening.description;
         if (m_messageLine)
@@ -208,22 +218,44 @@ void CZelvaneDlg::ShowDefaultOnlyWhereEnterClicks()
 // The control pins are not polled: their read writes the register.
 void CZelvaneDlg::PollLiveInputs()
 {
-    std::uint8_t shown = 0;
+    PanelRequest poll{PanelRequest::Poll};
     for (const ConnectorPin *pin : kStatusUpdateOrder)
         if (indicator(pin->controlId)->image() == IDB_HIGH)
-            shown |= static_cast<std::uint8_t>(1u << (pin->bit - 3u));
-    if (m_port->sendPoll(shown))
+            poll.shownFlags |= static_cast<std::uint8_t>(1u << (pin->bit - 3u));
+    for (const ConnectorPin *pin : kDataPins)
+        if (indicator(pin->controlId)->image() == IDB_HIGH)
+            poll.shownData |= static_cast<std::uint8_t>(1u << pin->bit);
+    if (m_port->sendPoll(poll))
         WatchForStuckPort();
 }
 
 // While the kernel keeps an access, another request would only wait behind it: the click
 // does nothing, and the line says why.
-void CZelvaneDlg::SendToPort(const PanelRequest &request)
+bool CZelvaneDlg::SendToPort(const PanelRequest &request)
 {
     if (m_saidStuck)
-        return;
+        return false;
     m_port->send(request);
     WatchForStuckPort();
+    return true;
+}
+
+// The entry shows the direction asked for; it goes back if the port did not turn.
+void CZelvaneDlg::TurnDataPins(bool in)
+{
+    if (!SendToPort({in ? PanelRequest::DataIn : PanelRequest::DataOut})) {
+        const QSignalBlocker quiet(m_dataInputs);
+        m_dataInputs->setChecked(!in);
+    }
+}
+
+void CZelvaneDlg::ShowDataPinsAs(bool in)
+{
+    m_dataIn = in;
+    for (const ConnectorPin *pin : kDataPins)
+        indicator(pin->controlId)->setShowsInput(in);
+    const QSignalBlocker quiet(m_dataInputs);
+    m_dataInputs->setChecked(in);
 }
 
 void CZelvaneDlg::ShowPortOutcome(const PanelOutcome &outcome,
@@ -231,6 +263,9 @@ void CZelvaneDlg::ShowPortOutcome(const PanelOutcome &outcome,
 {
     for (const IndicatorChange &change : outcome.changes)
         ShowIndicatorImage(change.controlId, change.image);
+    if (outcome.request.kind == PanelRequest::DataIn ||
+        outcome.request.kind == PanelRequest::DataOut)
+        ShowDataPinsAs((outcome.request.kind == PanelRequest::DataIn) == outcome.reached);
     for (const PortNotice &notice : notices)
         qCWarning(lcPort).noquote() << QString::fromStdString(notice.text);
     if (!notices.empty())
@@ -335,8 +370,12 @@ void CZelvaneDlg::OnSysCommand(int commandId)
         OnAboutButton(IDC_ABOUT_BUTTON);
 }
 
+// A data pin turned into an input reads, and is not written.
 void CZelvaneDlg::OnClickOutputPin(int controlId)
 {
+    const ConnectorPin *pin = findPinByControlId(static_cast<unsigned>(controlId));
+    if (m_dataIn && pin && pin->group == PinGroup::Data)
+        return;
     SendToPort({PanelRequest::Click, static_cast<unsigned>(controlId)});
 }
 

@@ -37,6 +37,7 @@ public:
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
     QAction *liveInputsAction() const { return m_liveInputs; }
+    QAction *dataInputsAction() const { return m_dataInputs; }
     // The line with the latest port notice; null until there has been one.
     PortMessageLine *messageLine() const { return m_messageLine; }
     // Requests sent to the port thread and not come back yet.
@@ -72,7 +73,9 @@ private:
     void CentreInWorkArea();
     void ShowDefaultOnlyWhereEnterClicks();
     void PollLiveInputs();
-    void SendToPort(const PanelRequest &request);
+    bool SendToPort(const PanelRequest &request);
+    void TurnDataPins(bool in);
+    void ShowDataPinsAs(bool in);
     void ShowPortOutcome(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
     void TellOpening(const PortThread::Opening &opening);
     void WatchForStuckPort();
@@ -93,6 +96,8 @@ private:
     QHash<int, QPushButton *> m_buttons;
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
+    QAction *m_dataInputs = nullptr;
+    bool m_dataIn = false; // the data pins are inputs
     QTimer m_livePoll;
     LivePollPace m_livePace;
     bool m_shutdownPending = false;

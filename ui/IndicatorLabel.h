@@ -20,6 +20,8 @@ public:
     void arm() { m_armed = true; }
     bool isArmed() const { return m_armed; }
     int controlId() const { return m_controlId; }
+    // A data pin turned into an input: its tooltip says so.
+    void setShowsInput(bool input) { m_showsInput = input; }
 
 signals:
     void command(int controlId, int notifyCode);
@@ -35,4 +37,5 @@ private:
     ImageId m_image{};
     bool m_armed = false;
     bool m_pressed = false;
+    bool m_showsInput = false;
 };

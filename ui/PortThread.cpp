@@ -46,6 +46,7 @@ PortThread::Opening openDriver()
         opening.refusals << QString::fromStdString(refusal);
     opening.description = QString::fromStdString(OpenPortDescription());
     opening.kernelPort = OpenKernelPortNumber();
+    opening.dataDirection = DataDirectionAbility();
     return opening;
 }
 
@@ -133,11 +134,11 @@ void PortThread::send(const PanelRequest &request)
         Qt::QueuedConnection);
 }
 
-bool PortThread::sendPoll(std::uint8_t shownFlags)
+bool PortThread::sendPoll(const PanelRequest &poll)
 {
     if (busy())
         return false;
-    send({PanelRequest::Poll, 0, shownFlags});
+    send(poll);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PanelRequest.h"
+#include "PortBackend.h"
 #include "PortNotice.h"
 
 #include <QElapsedTimer>
@@ -27,6 +28,7 @@ public:
         QStringList refusals;               // why not, when not opened
         QString description;                // which port, when opened
         std::optional<unsigned> kernelPort; // the kernel's parportN behind it
+        DirectionAbility dataDirection;     // whether its data lines can be turned in
     };
 
     explicit PortThread(PinLevels &levels, QObject *parent = nullptr);
@@ -39,7 +41,7 @@ public:
 
     void send(const PanelRequest &request);
     // Nothing is sent while an earlier request is outstanding: a poll is dropped, not queued.
-    bool sendPoll(std::uint8_t shownFlags);
+    bool sendPoll(const PanelRequest &poll);
     bool busy() const { return !m_sentAt.empty(); }
     // How long the oldest outstanding request has been waiting.
     std::chrono::milliseconds busyFor() const;

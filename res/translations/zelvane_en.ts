@@ -78,6 +78,10 @@
         <source>关于 Zelvane(&amp;A)...</source>
         <translation>&amp;About Zelvane...</translation>
     </message>
+    <message>
+        <source>数据端口作为输入(&amp;I)</source>
+        <translation>&amp;Data pins as inputs</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>
@@ -116,6 +120,10 @@
     <message>
         <source>低电平</source>
         <translation>low</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>input</translation>
     </message>
 </context>
 <context>

@@ -78,6 +78,10 @@
         <source>关于 Zelvane(&amp;A)...</source>
         <translation>關於 Zelvane(&amp;A)...</translation>
     </message>
+    <message>
+        <source>数据端口作为输入(&amp;I)</source>
+        <translation>資料埠作為輸入(&amp;I)</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>
@@ -116,6 +120,10 @@
     <message>
         <source>低电平</source>
         <translation>低電位</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>輸入</translation>
     </message>
 </context>
 <context>

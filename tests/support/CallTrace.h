@@ -114,6 +114,12 @@ public:
     std::optional<unsigned> kernelPortNumber() const override { return m_real->kernelPortNumber(); }
     std::optional<PortNotice> lost() const override { return m_real->lost(); }
     std::optional<PortNotice> takeNotice() override { return m_real->takeNotice(); }
+    DirectionAbility dataDirectionAbility() override { return m_real->dataDirectionAbility(); }
+    bool setDataDirection(DataDirection direction) override
+    {
+        m_trace.push_back(direction == DataDirection::In ? "data in" : "data out");
+        return m_real->setDataDirection(direction);
+    }
     bool reserve() override { return m_real->reserve(); }
     bool hold() override { return m_real->hold(); }
     void letGo() override { m_real->letGo(); }

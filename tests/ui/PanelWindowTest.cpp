@@ -181,6 +181,7 @@ private slots:
     void windowMenuEndsWithTheAboutEntry();
     void liveInputsFollowTheLoopbackUntilTurnedOff();
     void tooltipsSayWhichPin();
+    void dataPinsTurnIntoInputsWhereThePortCan();
     void aFailedAccessChangesNothingAndTheLineSaysWhy();
     void aStuckAccessNeverHoldsUpTheWindow();
     void closingWhileAnAccessIsStuckWritesNothingMore();
@@ -465,10 +466,11 @@ void PanelWindowTest::windowMenuEndsWithTheAboutEntry()
     PanelHarness h;
     h.run({[&] {
         const auto actions = h.panel.windowMenu()->actions();
-        QCOMPARE(actions.size(), 4);
+        QCOMPARE(actions.size(), 5);
         QCOMPARE(actions[1], h.panel.liveInputsAction()); // before the About entry's separator
-        QVERIFY(actions[2]->isSeparator());
-        QCOMPARE(actions[3]->text(), QStringLiteral("关于 Zelvane(&A)..."));
+        QCOMPARE(actions[2], h.panel.dataInputsAction());
+        QVERIFY(actions[3]->isSeparator());
+        QCOMPARE(actions[4]->text(), QStringLiteral("关于 Zelvane(&A)..."));
     }});
 }
 
@@ -521,6 +523,55 @@ void PanelWindowTest::tooltipsSayWhichPin()
             QCOMPARE(label->toolTip(), QString::fromUtf8(text));
         }
         QCOMPARE(h.trace, CallTrace{"write 0x37A 0x05"}); // hovering touches no port
+    }});
+}
+
+// The window menu turns D0-D7 into inputs: they show what the pins read, in the status inputs'
+// colours, at each status read; a click on one writes nothing; their tooltips say input; and
+// turned out again they show the levels set before. A port that cannot says why.
+void PanelWindowTest::dataPinsTurnIntoInputsWhereThePortCan()
+{
+    PanelHarness h;
+    SimulatedPort *sim = nullptr;
+    SetPortOpener([&] {
+        auto port = std::make_unique<SimulatedPort>();
+        sim = port.get();
+        sim->setDataPinsPulledLow(0x09); // something outside holds D0 and D3 low
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
+    });
+    h.run({[&] {
+        QAction *entry = h.panel.dataInputsAction();
+        QCOMPARE(entry->text(), QStringLiteral("数据端口作为输入(&I)"));
+        QVERIFY(entry->isEnabled() && !entry->isChecked());   // off at every start
+        QTest::mouseClick(h.indicator(1040), Qt::LeftButton); // D1 low, as an output
+        entry->trigger();
+        h.settle();
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // D3: an input, not written
+        QTest::mouseClick(h.button(IDC_READ_STATUS), Qt::LeftButton);
+        h.settle();
+        QList<ImageId> data;
+        for (int id = 1039; id <= 1046; ++id)
+            data << h.indicator(id)->image();
+        QCOMPARE(data, (QList<ImageId>{IDB_IN_LOW, IDB_HIGH, IDB_HIGH, IDB_IN_LOW, IDB_HIGH,
+                                       IDB_HIGH, IDB_HIGH, IDB_HIGH}));
+        QCOMPARE(h.indicator(1052)->image(), IDB_IN_LOW); // S3 follows D0 through the plug
+        IndicatorLabel *d3 = h.indicator(1042);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), d3->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(d3, &hover);
+        QCOMPARE(d3->toolTip(), QStringLiteral("D3 · 5 脚 · 数据口 0x378 第 3 位 · 输入 · 低电平"));
+        entry->trigger();
+        h.settle();
+        QCOMPARE(h.indicator(1040)->image(), IDB_OUT_LOW); // the levels set before
+        QCOMPARE(h.indicator(1042)->image(), IDB_HIGH);
+        QCOMPARE(sim->dataPinLevels(), std::uint8_t(0xFD)); // and the pins show them again
+        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xFD", "data in", "read 0x378 0xF6",
+                                     "read 0x379 0x37", "read 0x378 0xF6", "data out"}));
+    }});
+    PanelHarness cannot;
+    cannot.run({[&] {
+        QVERIFY(!cannot.panel.dataInputsAction()->isEnabled());
+        QCOMPARE(cannot.panel.dataInputsAction()->toolTip(),
+                 QStringLiteral("this port has no data direction"));
     }});
 }
 
