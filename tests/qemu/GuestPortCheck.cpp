@@ -535,6 +535,48 @@ int runAsSetuid()
     return user || group ? 5 : 1;
 }
 
+// D0-D7 turned into inputs and back, read against the registers themselves: control bit 5
+// set while they are in, a data read giving QEMU's input latch (0xFF) whatever is written,
+// the last written byte once they are out again, and the lines out again at the close. On
+// ppdev, another program's claim in between does not lose the direction. Control bit 0 is
+// kept as it is, so no strobe puts a byte on the wire.
+int runDataInputs(const char *how)
+{
+    const bool ppdev = std::string(how) == "ppdev";
+    // Direct I/O's own grant serves the comparison; beside ppdev, root asks for it.
+    CHECK(ppdev ? ioperm(0x378, 3, 1) == 0 : RequestDirectPortGrant().granted,
+          "direct access for the comparison");
+    CHECK(openThroughTap(), "%s opens", how);
+    auto word = [](unsigned address) {
+        std::uint32_t value = 0;
+        CHECK(GetPortVal(address, &value, 1), "read of 0x%X", address);
+        return value;
+    };
+    const std::uint8_t control = inb(0x37A) & 0x0F;
+    const bool able = DataDirectionAbility().answer != DirectionAbility::Unable;
+    CHECK(able, "%s: the port can turn its data lines in", how);
+    CHECK(SetPortVal(0x378, 0x5A, 1) && SetDataDirection(DataDirection::In), "%s: turned in", how);
+    CHECK(inb(0x37A) & 0x20, "%s: control bit 5 set (0x%02X)", how, inb(0x37A));
+    CHECK(SetPortVal(0x378, 0x33, 1) && word(0x378) == 0xFF, "%s: the pins read, not the latch",
+          how);
+    CHECK(SetPortVal(0x37A, control, 1) && (inb(0x37A) & 0x20), "%s: a control write keeps them in",
+          how);
+    if (ppdev) { // another program claims in between, with the lines out for its time
+        const int other = open("/dev/parport0", O_RDWR);
+        CHECK(other >= 0 && ioctl(other, PPCLAIM) == 0 && !(inb(0x37A) & 0x20),
+              "another program's claim turns them out for itself");
+        ioctl(other, PPRELEASE);
+        close(other);
+        CHECK(word(0x378) == 0xFF && (inb(0x37A) & 0x20), "ours turns them in again");
+    }
+    CHECK(SetDataDirection(DataDirection::Out) && !(inb(0x37A) & 0x20) && word(0x378) == 0x33,
+          "%s: turned out, the last byte written is on the pins", how);
+    CHECK(SetDataDirection(DataDirection::In), "%s: in again", how);
+    ShutdownWinIo();
+    CHECK(!(inb(0x37A) & 0x20), "%s: out again at the close (0x%02X)", how, inb(0x37A));
+    return 0;
+}
+
 // ppdev's register reads against the registers themselves, read directly in this process.
 int runPpdevRegisters()
 {
@@ -1038,6 +1080,12 @@ int main(int argc, char *argv[])
         rc = runSetuidInstall();
     else if (mode == "setuid-run")
         return runAsSetuid();
+    else if (mode == "data-inputs")
+        rc = runDataInputs("direct");
+    else if (mode == "data-inputs-ppdev")
+        rc = runDataInputs("ppdev");
+    else if (mode == "data-inputs-unknown")
+        rc = runDataInputs("direct, a port the kernel does not know");
     else if (mode == "held-by-copy")
         rc = runHeldByACopy();
     else if (mode == "copy-holder")
