@@ -166,14 +166,15 @@ void CZelvaneDlg::OpenPortDriver()
 
 void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
 {
+    if (std::exchange(m_saidStuck, false)) // a late opening: the kernel has let go
+        line().clearLine();
+    WatchForStuckPort();
     m_kernelPort = opening.kernelPort;
     const bool able = opening.dataDirection.answer != DirectionAbility::Unable;
     m_dataInputs->setEnabled(able);
     m_dataInputs->setToolTip(able ? QString() : QString::fromStdString(opening.dataDirection.why));
     if (opening.opened) {
         qCInfo(lcPort).noquote() << "port opened:" << opening.description;
-        if (m_messageLine)
-            m_messageLine->clearLine();
         return;
     }
     qCWarning(lcPort).noquote() << QStringLiteral("cannot open the port:\n  ") +

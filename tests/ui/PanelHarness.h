@@ -66,10 +66,11 @@ private:
             }
             return;
         }
-        if (panel.portBusy()) { // each step starts with what the last one sent shown
+        if (m_stepped && panel.portBusy()) { // a step starts with what the last one sent shown
             QTimer::singleShot(1, &panel, [this] { next(); });
             return;
         }
+        m_stepped = true;
         auto step = std::move(m_steps.front());
         m_steps.erase(m_steps.begin());
         step();
@@ -77,4 +78,5 @@ private:
     }
 
     std::vector<std::function<void()>> m_steps;
+    bool m_stepped = false;
 };

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QtTest>
+#include <mutex>
 
 namespace {
 
@@ -185,6 +186,7 @@ private slots:
     void aFailedAccessChangesNothingAndTheLineSaysWhy();
     void aStuckAccessNeverHoldsUpTheWindow();
     void closingWhileAnAccessIsStuckWritesNothingMore();
+    void anOpeningTheKernelKeepsIsTakenWhenItComes();
 };
 
 void PanelWindowTest::startShowsTheArmedOutputsHighAndTouchesNoRegister()
@@ -677,6 +679,31 @@ void PanelWindowTest::closingWhileAnAccessIsStuckWritesNothingMore()
     blocking->release();
     QTRY_VERIFY(closed.load());
     QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
+}
+
+// The window shows without waiting for an opening the kernel keeps, says so, and takes the
+// port, and clicks, once it comes.
+void PanelWindowTest::anOpeningTheKernelKeepsIsTakenWhenItComes()
+{
+    PanelHarness h;
+    std::mutex opening;
+    opening.lock();
+    SetPortOpener([&] {
+        const std::lock_guard kept(opening);
+        return PortOpening{std::make_unique<RecordingPort>(h.trace), {}};
+    });
+    h.run({[&] {
+        QVERIFY(h.panel.isVisible());
+        QTRY_VERIFY(h.panel.messageLine() && h.panel.messageLine()->isVisible());
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // not sent: it would only wait
+        opening.unlock();
+        h.settle();
+        QVERIFY(!h.panel.messageLine()->isVisible());
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
+        h.settle();
+        QCOMPARE(h.indicator(1042)->image(), IDB_OUT_LOW);
+        QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
+    }});
 }
 
 int main(int argc, char *argv[])
