@@ -1,4 +1,5 @@
 #include "FdOutput.h"
+#include "StandardDescriptors.h"
 #include "Zelvanectl.h"
 
 #include <iostream>
@@ -6,8 +7,9 @@
 
 int main(int argc, char *argv[])
 {
+    HoldClosedStandardDescriptors();
     FdOutputBuffer buffer(STDOUT_FILENO);
     std::ostream out(&buffer);
     return RunZelvanectl(std::vector<std::string>(argv + 1, argv + argc),
-                         {std::cin, out, std::cerr, &buffer});
+                         {out, std::cerr, &buffer, STDIN_FILENO});
 }
