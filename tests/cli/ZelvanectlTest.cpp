@@ -240,9 +240,10 @@ TEST(Zelvanectl, SetWritesEachRegisterOnceAndJsonLines)
                        "{\"type\":\"level\",\"pin\":\"S7\",\"level\":1}\n");
 }
 
-// A monitor's events in each form, for S3 (bit 3) rising at 1 ms and falling at 4 ms: only
-// the chosen pins and edges, as the user's logic reads them, each stamped; a count or an
-// idle timeout (counted from the last event) ends it.
+// A monitor's events in each form, for S3 (bit 3) rising at the poll of 1 ms and falling at
+// that of 4 ms, each poll woken 30us late: only the chosen pins and edges, as the user's
+// logic reads them, each stamped; a count or an idle timeout (counted from the last event)
+// ends it.
 TEST(Zelvanectl, WatchPrintsTheChosenEdgesInEachForm)
 {
     struct Case {
@@ -251,21 +252,21 @@ TEST(Zelvanectl, WatchPrintsTheChosenEdgesInEachForm)
     };
     const Case cases[] = {
         {{"watch", "--pins", "error,ACK", "-e", "rising", "-n", "1"},
-         "1000.000042 status 0x80 S3=0 S6=0\n1000.001042 S3 rising\n"},
+         "1000.000042 status 0x80 S3=0 S6=0\n1000.001072 S3 rising\n"},
         {{"watch", "--pins", "S3", "--idle-timeout", "3ms"},
-         "1000.000042 status 0x80 S3=0\n1000.001042 S3 rising\n1000.004042 S3 falling\n"},
+         "1000.000042 status 0x80 S3=0\n1000.001072 S3 rising\n1000.004072 S3 falling\n"},
         {{"-l", "fault", "watch", "-n", "2"},
-         "1000.000042 status 0x80 S3=1 S4=0 S5=0 S6=0 S7=0\n1000.001042 S3 falling\n"
-         "1000.004042 S3 rising\n"},
+         "1000.000042 status 0x80 S3=1 S4=0 S5=0 S6=0 S7=0\n1000.001072 S3 falling\n"
+         "1000.004072 S3 rising\n"},
         {{"-j", "watch", "--pins", "S3", "-n", "2"},
          "{\"type\":\"register\",\"register\":\"status\",\"value\":\"0x80\",\"byte\":128,"
          "\"pins\":{\"S3\":0},\"monotonic\":1000.000042,\"time\":\"2026-12-07T00:16:40.000Z\"}\n"
          "{\"type\":\"event\",\"pin\":\"S3\",\"signal\":\"ERROR\",\"edge\":\"rising\",\"level\":1,"
-         "\"monotonic\":1000.001042,\"time\":\"2026-12-07T00:16:40.001Z\"}\n"
+         "\"monotonic\":1000.001072,\"time\":\"2026-12-07T00:16:40.001Z\"}\n"
          "{\"type\":\"event\",\"pin\":\"S3\",\"signal\":\"ERROR\",\"edge\":\"falling\",\"level\":0,"
-         "\"monotonic\":1000.004042,\"time\":\"2026-12-07T00:16:40.004Z\"}\n"},
+         "\"monotonic\":1000.004072,\"time\":\"2026-12-07T00:16:40.004Z\"}\n"},
         {{"watch", "--pins", "S3", "-n", "1", "--format", "%p %s %e %l %t %T 100%%"},
-         "S3 ERROR rising 1 1000.001042 2026-12-07T00:16:40.001Z 100%\n"},
+         "S3 ERROR rising 1 1000.001072 2026-12-07T00:16:40.001Z 100%\n"},
     };
     for (const Case &c : cases) {
         CallTrace trace;
@@ -277,7 +278,8 @@ TEST(Zelvanectl, WatchPrintsTheChosenEdgesInEachForm)
         });
         std::vector<std::string> arguments = c.arguments;
         arguments.insert(arguments.end(), {"--interval", "1"});
-        const Outcome run = zelvanectl(arguments);
+        FakeClock late(30us);
+        const Outcome run = zelvanectl(arguments, &late);
         SetPortOpener(nullptr);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, c.out);
@@ -304,27 +306,30 @@ TEST(Zelvanectl, BareNumbersKeepTheirUnits)
     }
 }
 
-// Every edge of a train where the line's timeline puts it, however late each wake-up: the
-// trace whole, each wire at its real level (-l: as the user's logic reads it) from #0.
+// Every edge where the line's timeline puts it, however late each wake-up (a pulse is timed
+// from its first edge, a sleep from the line's last deadline): the trace whole, each wire at
+// its real level (-l: as the user's logic reads it) from #0, a first edge after #0.
 TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
 {
     const std::string path = testing::TempDir() + "zelvanectl-train.vcd";
     FakeClock late(30us);
     const Outcome run =
-        zelvanectl({"-p", "sim", "-l", "S4", "pulse", "D0", "2ms", "-n", "3", "--period", "5ms",
-                    "watch", "--pins", "S3,S4", "-n", "0", "--vcd", path},
+        zelvanectl({"-p",    "sim",    "-l",    "S4",  "pulse", "D1",    "1",        "sleep",
+                    "1",     "pulse",  "D0",    "2ms", "-n",    "3",     "--period", "5ms",
+                    "watch", "--pins", "S3,S4", "-n",  "0",     "--vcd", path},
                    &late);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "1000.012072 status 0x87 S3=0 S4=1\n");
+    EXPECT_EQ(run.out, "1000.014102 status 0x87 S3=0 S4=1\n");
     std::ostringstream vcd;
     vcd << std::ifstream(path).rdbuf();
     std::remove(path.c_str());
-    EXPECT_EQ(vcd.str(), "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
-                         "$timescale 1us $end\n$scope module parport $end\n"
-                         "$var wire 1 ! S3 $end\n$var wire 1 \" S4 $end\n$var wire 1 # D0 $end\n"
-                         "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n$end\n"
-                         "#1\n1#\n1!\n#2030\n0#\n0!\n#5030\n1#\n1!\n#7030\n0#\n0!\n"
-                         "#10030\n1#\n1!\n#12030\n0#\n0!\n#12031\n");
+    EXPECT_EQ(vcd.str(),
+              "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
+              "$timescale 1us $end\n$scope module parport $end\n$var wire 1 ! S3 $end\n"
+              "$var wire 1 \" S4 $end\n$var wire 1 # D1 $end\n$var wire 1 $ D0 $end\n"
+              "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
+              "#1\n1#\n0\"\n#1030\n0#\n1\"\n#2030\n1$\n1!\n#4060\n0$\n0!\n#7060\n1$\n1!\n"
+              "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
 }
 
 // A pulse keeps a shared port between its edges, unless its wait is an access bound long.
