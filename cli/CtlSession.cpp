@@ -373,10 +373,8 @@ int CtlSession::watch(const WatchRequest &watch)
         last = value;
         if (!m_output.stream().flush())
             return 1;
-        if (watch.count && events >= *watch.count) {
-            catchUp();
+        if (watch.count && events >= *watch.count)
             return 0;
-        }
         const WaitClock::Time interval = watch.interval;
         WaitClock::Time next = m_due + interval;
         if (next <= at.monotonic)

@@ -20,10 +20,10 @@
 // holds the port, so a run of set and pulse costs one register access each.
 //
 // A line's waits run to deadlines on its own timeline: each ends where the line began plus
-// the lengths of the waits before it, never where the step before it happened to end, so
-// lateness does not add up over a train. The timeline catches up with the clock only where
-// a step's length is unknown beforehand: at the port's opening, at a pulse's first edge (so
-// that nothing before a pulse can shorten it) and at the end of a watch that met its count.
+// the lengths of the waits before it (a watch's polls on its interval's grid), never where
+// the step before it happened to end, so lateness does not add up over a train. The timeline
+// catches up with the clock only at the port's opening, which takes what it takes, and at a
+// pulse's first edge, so that nothing before a pulse can shorten it.
 class CtlSession {
 public:
     // readerFd: standard output, watched during a watch for a reader that has gone; -1 for
