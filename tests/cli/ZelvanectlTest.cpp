@@ -81,6 +81,7 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"get"}, "get needs a pin"},
         {{"get", "pin18"}, "get: \"pin18\" is a ground pin"},
         {{"get", "g0"}, "get: \"g0\" is a ground pin"},
+        {{"toggle", "GND"}, "toggle: \"GND\" is a ground pin"},
         {{"set"}, "set needs PIN=0|1"},
         {{"set", "S3=1"}, "set: S3 is an input"},
         {{"set", "D8=1"}, "set: \"D8\" is not a pin"},
@@ -398,6 +399,9 @@ TEST(Zelvanectl, ExitStatuses)
         EXPECT_EQ(run.out.rfind("Usage: zelvanectl", 0), 0u) << help[0] << ": " << run.err;
     }
     EXPECT_EQ(zelvanectl({"-V"}).out, "zelvanectl 1.0.0.1\n");
+    const Outcome quiet = zelvanectl({"-q", "-p", "sim", "read", "all", "pins"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "") << "--quiet";
     const Outcome none = zelvanectl({"--port", "none", "read", "data"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.err, "zelvanectl: cannot open the port:\n  --port=none: no port opened\n");
