@@ -2,10 +2,10 @@
 
 #include "CtlCommand.h"
 #include "CtlOutput.h"
+#include "MonotonicClock.h"
 #include "PinLogic.h"
 #include "PortRegister.h"
 #include "VcdTrace.h"
-#include "WaitClock.h"
 
 #include <array>
 #include <cstdint>
@@ -27,9 +27,9 @@
 class CtlSession {
 public:
     // readerFd: standard output, watched during a watch for a reader that has gone; -1 for
-    // none.
-    CtlSession(CtlOutput &output, std::ostream &err, int readerFd, WaitClock &clock,
-               PinLogic logic);
+    // none. clock: where the waits run.
+    CtlSession(CtlOutput &output, std::ostream &err, int readerFd,
+               WaitClock &clock = MachineClock(), PinLogic logic = PinLogic());
     ~CtlSession();
 
     // One command line's commands; 0, or the status the program ends with. A trace asked

@@ -3,7 +3,6 @@
 #include "StopSignals.h"
 
 #include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/timerfd.h>
@@ -22,21 +21,16 @@ timespec asTimespec(WaitClock::Time time)
 
 } // namespace
 
-std::unique_ptr<MonotonicClock> MonotonicClock::create(std::string &error)
+MonotonicClock::MonotonicClock() : m_timer(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC))
 {
     // The default slack lets every sleep of the run end up to 50us late.
     prctl(PR_SET_TIMERSLACK, 1UL);
-    const int timer = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
-    if (timer < 0) {
-        error = std::string("cannot create a timer: ") + std::strerror(errno);
-        return nullptr;
-    }
-    return std::unique_ptr<MonotonicClock>(new MonotonicClock(timer));
 }
 
 MonotonicClock::~MonotonicClock()
 {
-    close(m_timer);
+    if (m_timer >= 0)
+        close(m_timer);
 }
 
 WaitClock::Time MonotonicClock::now()
@@ -54,7 +48,7 @@ EventTime MonotonicClock::stamp()
 WaitClock::Woken MonotonicClock::waitUntil(Time deadline, bool spin, int readerFd)
 {
     const Time wake = spin ? deadline - kSpin : deadline;
-    if (now() < wake) {
+    if (m_timer >= 0 && now() < wake) {
         if (const Woken woken = sleepUntil(wake, readerFd); woken != Woken::AtDeadline)
             return woken;
     }
@@ -96,4 +90,10 @@ WaitClock::Woken MonotonicClock::sleepUntil(Time wake, int readerFd)
     }
     sigprocmask(SIG_SETMASK, &before, nullptr);
     return StopSignals::received() ? Woken::Stopped : woken;
+}
+
+WaitClock &MachineClock()
+{
+    static MonotonicClock clock;
+    return clock;
 }

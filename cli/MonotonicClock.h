@@ -2,15 +2,11 @@
 
 #include "WaitClock.h"
 
-#include <memory>
-#include <string>
-
 // The machine's CLOCK_MONOTONIC. A wait sleeps on a timer armed for the deadline itself (no
 // slack), then spins the last 200us; a stop signal or the reader's going ends it early.
 class MonotonicClock final : public WaitClock {
 public:
-    // Null, with error set, when no timer can be had.
-    static std::unique_ptr<MonotonicClock> create(std::string &error);
+    MonotonicClock();
     ~MonotonicClock() override;
     MonotonicClock(const MonotonicClock &) = delete;
     MonotonicClock &operator=(const MonotonicClock &) = delete;
@@ -20,8 +16,10 @@ public:
     Woken waitUntil(Time deadline, bool spin, int readerFd) override;
 
 private:
-    explicit MonotonicClock(int timer) : m_timer(timer) {}
     Woken sleepUntil(Time wake, int readerFd);
 
-    int m_timer;
+    int m_timer; // -1 where none could be had: waits then spin all the way
 };
+
+// This process's, made at first use.
+WaitClock &MachineClock();

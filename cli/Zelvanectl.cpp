@@ -5,6 +5,7 @@
 #include "CtlScript.h"
 #include "CtlSession.h"
 #include "DirectPortGrant.h"
+#include "FdInput.h"
 #include "FdOutput.h"
 #include "MessageText.h"
 #include "MonotonicClock.h"
@@ -62,10 +63,10 @@ int checkedOutput(const CtlStreams &io, int status, bool readerGone, bool pipeIg
 }
 
 // Line by line, each run as soon as it is read; a bad line, or a read that fails, ends it.
-int runScript(CtlSession &session, int fd, const std::string &shownName, const CtlOptions &options,
-              const CtlStreams &io)
+int runScript(CtlSession &session, std::istream &in, const FdInputBuffer *source,
+              const std::string &shownName, const CtlOptions &options, const CtlStreams &io)
 {
-    CtlScript script(fd);
+    CtlScript script(in, source);
     while (const auto words = script.nextLine()) {
         const ParsedCommands line = parseLine(*words, options);
         if (!line.usageError.empty()) {
@@ -95,7 +96,7 @@ int runScriptNamed(CtlSession &session, const std::string &name, const CtlOption
                    const CtlStreams &io)
 {
     if (name == "-")
-        return runScript(session, io.in, "standard input", options, io);
+        return runScript(session, io.in, io.inBuffer, "standard input", options, io);
     const std::string shownName = QuotedForMessage(name, 60);
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -103,7 +104,9 @@ int runScriptNamed(CtlSession &session, const std::string &name, const CtlOption
                << "\n";
         return 1;
     }
-    const int status = runScript(session, fd, shownName, options, io);
+    FdInputBuffer buffer(fd);
+    std::istream in(&buffer);
+    const int status = runScript(session, in, &buffer, shownName, options, io);
     close(fd);
     return status;
 }
@@ -139,15 +142,6 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
         io.err << "zelvanectl: " << grant.fatal << "\n";
         return 1;
     }
-    std::unique_ptr<MonotonicClock> machineClock;
-    if (!clock) {
-        std::string error;
-        if (!(machineClock = MonotonicClock::create(error))) {
-            io.err << "zelvanectl: " << error << "\n";
-            return 1;
-        }
-        clock = machineClock.get();
-    }
     const StopSignals signals;
     Discard discard;
     std::ostream nowhere(&discard);
@@ -157,7 +151,8 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
     bool readerGone = false;
     {
         const int readerFd = io.outBuffer && !options.quiet ? io.outBuffer->fd() : -1;
-        CtlSession session(*output, io.err, readerFd, *clock, PinLogic(options.activeLow));
+        CtlSession session(*output, io.err, readerFd, clock ? *clock : MachineClock(),
+                           PinLogic(options.activeLow));
         status = options.script ? runScriptNamed(session, *options.script, options, io)
                                 : session.runLine(commandLine.commands);
         readerGone = session.readerGone();

@@ -1,18 +1,20 @@
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+class FdInputBuffer;
 class FdOutputBuffer;
 class WaitClock;
 
 struct CtlStreams {
+    std::istream &in; // a script given as "-"
     std::ostream &out;
     std::ostream &err;
     const FdOutputBuffer *outBuffer = nullptr; // standard output's, for the write error
-    int in = STDIN_FILENO;                     // a script given as "-"
+    const FdInputBuffer *inBuffer = nullptr;   // standard input's, for the read error
 };
 
 // The whole program, arguments after the program's name to exit status, so that tests can

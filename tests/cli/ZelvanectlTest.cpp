@@ -52,8 +52,9 @@ struct Outcome {
 Outcome zelvanectl(const std::vector<std::string> &arguments, FakeClock *clock = nullptr)
 {
     FakeClock own;
+    std::istringstream in;
     std::ostringstream out, err;
-    const int status = RunZelvanectl(arguments, {out, err}, clock ? clock : &own);
+    const int status = RunZelvanectl(arguments, {in, out, err}, clock ? clock : &own);
     return {status, out.str(), err.str()};
 }
 
