@@ -24,10 +24,10 @@ public:
     std::string next() { return m_words[m_at++]; }
 
     // The command's options, from here to the first word that is not one of them.
-    void options(const std::string &command, std::span<const OptionSpec> specs,
+    void options(const std::string &command, std::span<const KnownOption> known,
                  const std::function<void(std::size_t, const std::string &)> &found)
     {
-        m_at = ReadOptions(m_words, m_at, specs, command, found);
+        m_at = ReadOptions(m_words, m_at, known, command, found);
     }
 
 private:
@@ -137,7 +137,7 @@ void pulse(Words &words, CtlCommand &command)
     if (pulse.width < kOneAccess)
         throw UsageError{of + ": a pulse is at least 1us wide"};
     std::optional<Microseconds> period;
-    static const OptionSpec options[] = {{"count", 'n', true}, {"period", 0, true}};
+    static const KnownOption options[] = {{"count", 'n', true}, {"period", 0, true}};
     words.options("pulse", options, [&](std::size_t index, const std::string &text) {
         if (index == 0 && (pulse.count = count(text, "--count")) == 0)
             throw UsageError{"pulse: --count must be at least 1"};
@@ -157,10 +157,10 @@ void sleep(Words &words, CtlCommand &command)
 void watch(Words &words, CtlCommand &command)
 {
     WatchRequest &watch = command.watch;
-    static const OptionSpec options[] = {{"interval", 0, true}, {"count", 'n', true},
-                                         {"duration", 0, true}, {"idle-timeout", 0, true},
-                                         {"pins", 0, true},     {"edges", 'e', true},
-                                         {"vcd", 0, true},      {"format", 0, true}};
+    static const KnownOption options[] = {{"interval", 0, true}, {"count", 'n', true},
+                                          {"duration", 0, true}, {"idle-timeout", 0, true},
+                                          {"pins", 0, true},     {"edges", 'e', true},
+                                          {"vcd", 0, true},      {"format", 0, true}};
     words.options("watch", options, [&](std::size_t index, const std::string &text) {
         switch (index) {
         case 0:

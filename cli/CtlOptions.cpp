@@ -11,7 +11,7 @@ namespace {
 
 enum Option { Port, Json, Script, Help, Version, Quiet, Realtime, ActiveLow };
 
-const OptionSpec kOptions[] = {
+const KnownOption kOptions[] = {
     {"port", 'p', true},    {"json", 'j', false},      {"script", 's', true},
     {"help", 'h', false},   {"version", 'V', false},   {"quiet", 'q', false},
     {"realtime", 0, false}, {"active-low", 'l', true},

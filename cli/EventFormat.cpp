@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::string_view kSpecifiers = "pseltT%";
+constexpr std::string_view kConversions = "pseltT%";
 
 } // namespace
 
@@ -16,7 +16,7 @@ std::string EventFormatError(std::string_view format)
 {
     for (std::size_t at = format.find('%'); at != std::string_view::npos;
          at = format.find('%', at + 2))
-        if (at + 1 == format.size() || kSpecifiers.find(format[at + 1]) == std::string_view::npos)
+        if (at + 1 == format.size() || kConversions.find(format[at + 1]) == std::string_view::npos)
             return QuotedWord(format.substr(at, 2)) +
                    " is not %p, %s, %e, %l, %t, %T or %% (pin, signal, edge, level, seconds, "
                    "UTC time, a percent sign)";

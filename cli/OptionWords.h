@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct KnownOption {
     const char *name; // the long form, without "--"
     char shortName;   // 0 for none
     bool takesValue;
@@ -16,9 +16,9 @@ struct OptionSpec {
 // (abbreviations, -nVALUE, --name=value, short options combined, -- ends them), with
 // messages that name the exact option: unknown option "--frob", --json takes no value,
 // --port needs a value, option "--i" is ambiguous (--interval, --idle-timeout).
-// From words[from] up to the first word that is not an option, found(index into specs,
+// From words[from] up to the first word that is not an option, found(index into known,
 // value) for each; returns where the rest begins. Throws UsageError, its text after
 // "context: " where context is not empty.
 std::size_t ReadOptions(const std::vector<std::string> &words, std::size_t from,
-                        std::span<const OptionSpec> specs, const std::string &context,
+                        std::span<const KnownOption> known, const std::string &context,
                         const std::function<void(std::size_t, const std::string &)> &found);
