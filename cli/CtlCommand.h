@@ -11,7 +11,8 @@ struct ConnectorPin;
 
 struct PinSetting {
     const ConnectorPin *pin; // an output: D0-D7, C0-C3
-    std::uint8_t level;
+    unsigned level;          // as the user's logic says
+    bool toggle = false;     // instead: the opposite of what the register holds
 };
 
 enum class Edges { Rising, Falling, Both };
@@ -31,13 +32,26 @@ struct WatchRequest {
     std::optional<Microseconds> duration;
     std::optional<Microseconds> idleTimeout;
     std::string vcdPath; // empty: no trace
+    std::string format;  // empty: the output's own form, with a state line first
 };
 
 // One command of a command line or script line, its arguments checked.
 struct CtlCommand {
-    enum Kind { Ports, Pins, Read, Get, Set, Write, Pulse, Sleep, Watch, LoopbackTest } kind;
+    enum Kind {
+        Ports,
+        Pins,
+        Read,
+        Get,
+        Set,
+        Toggle,
+        Write,
+        Pulse,
+        Sleep,
+        Watch,
+        LoopbackTest
+    } kind;
     std::string target;                    // read: data|status|control|all; write: data|control
-    std::vector<PinSetting> settings;      // set
+    std::vector<PinSetting> settings;      // set, toggle
     std::vector<const ConnectorPin *> get; // get
     std::uint8_t byte = 0;                 // write
     Microseconds wait{};                   // sleep

@@ -1,5 +1,6 @@
 #include "CtlNumbers.h"
 
+#include <cctype>
 #include <charconv>
 
 namespace {
@@ -7,6 +8,18 @@ namespace {
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// Units are keywords, and keywords are case-free like pin names.
+bool endsWithUnit(std::string_view text, std::string_view unit)
+{
+    if (text.size() <= unit.size() || !isDigit(text[text.size() - unit.size() - 1]))
+        return false;
+    for (std::size_t i = 0; i < unit.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - unit.size() + i])) !=
+            unit[i])
+            return false;
+    return true;
 }
 
 std::optional<std::uint64_t> digits(std::string_view text, int base)
@@ -40,9 +53,7 @@ std::optional<Microseconds> ParseDuration(std::string_view text, Microseconds ba
 {
     std::uint64_t scale = static_cast<std::uint64_t>(bareUnit.count());
     for (const Unit &unit : kUnits) {
-        if (text.size() > unit.suffix.size() &&
-            text.substr(text.size() - unit.suffix.size()) == unit.suffix &&
-            isDigit(text[text.size() - unit.suffix.size() - 1])) {
+        if (endsWithUnit(text, unit.suffix)) {
             text.remove_suffix(unit.suffix.size());
             scale = unit.microseconds;
             break;

@@ -1,26 +1,21 @@
 #include "CtlOptions.h"
 
 #include "CtlCommandLine.h"
-#include "MessageText.h"
+#include "CtlWords.h"
+#include "OptionWords.h"
+#include "PinTable.h"
 
 #include <algorithm>
-#include <getopt.h>
 
 namespace {
 
-const option kOptions[] = {
-    {"port", required_argument, nullptr, 'p'},   {"json", no_argument, nullptr, 'j'},
-    {"script", required_argument, nullptr, 's'}, {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
-};
+enum Option { Port, Json, Script, Help, Version, Quiet, Realtime, ActiveLow };
 
-std::string optionName(int shortName)
-{
-    for (const option &o : kOptions)
-        if (o.val == shortName && o.name)
-            return "--" + std::string(o.name);
-    return "-" + std::string(1, static_cast<char>(shortName));
-}
+const KnownOption kOptions[] = {
+    {"port", 'p', true},    {"json", 'j', false},      {"script", 's', true},
+    {"help", 'h', false},   {"version", 'V', false},   {"quiet", 'q', false},
+    {"realtime", 0, false}, {"active-low", 'l', true},
+};
 
 } // namespace
 
@@ -35,46 +30,52 @@ ParsedCtlOptions ParseCtlOptions(const std::vector<std::string> &arguments)
         options.help = true;
         return parsed;
     }
-    std::string program = "zelvanectl";
-    std::vector<char *> argv{program.data()};
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-    optind = 0;
-    opterr = 0;
-    int found = 0;
-    while ((found = getopt_long(static_cast<int>(argv.size() - 1), argv.data(), "+:p:js:hV",
-                                kOptions, nullptr)) != -1) {
-        switch (found) {
-        case 'p':
-            if (*optarg == '\0') {
-                parsed.usageError = "--port needs a port, not an empty value";
-                return parsed;
-            }
-            options.port = optarg;
-            break;
-        case 'j':
-            options.json = true;
-            break;
-        case 's':
-            options.script = optarg;
-            break;
-        case 'V':
-            options.version = true;
-            break;
-        case ':':
-            parsed.usageError = optionName(optopt) + " needs a value";
-            return parsed;
-        default:
-            parsed.usageError =
-                "unknown option " +
-                QuotedForMessage(optopt ? "-" + std::string(1, static_cast<char>(optopt))
-                                        : argv[static_cast<std::size_t>(optind) - 1],
-                                 40);
-            return parsed;
-        }
+    try {
+        const std::size_t commands = ReadOptions(
+            arguments, 0, kOptions, "", [&](std::size_t option, const std::string &value) {
+                switch (static_cast<Option>(option)) {
+                case Port:
+                    if (value.empty())
+                        throw UsageError{"--port needs a port, not an empty value"};
+                    options.port = value;
+                    break;
+                case Json:
+                    options.json = true;
+                    break;
+                case Script:
+                    options.script = value;
+                    break;
+                case Help:
+                    options.help = true;
+                    break;
+                case Version:
+                    options.version = true;
+                    break;
+                case Quiet:
+                    options.quiet = true;
+                    break;
+                case Realtime:
+                    options.realtime = true;
+                    break;
+                case ActiveLow:
+                    for (const ConnectorPin *pin :
+                         PinListNamed(value, "--active-low", SignalPinNamed)) {
+                        if (std::find(options.activeLow.begin(), options.activeLow.end(), pin) !=
+                            options.activeLow.end())
+                            throw UsageError{"--active-low: " + std::string(pin->label) +
+                                             " is given twice"};
+                        options.activeLow.push_back(pin);
+                    }
+                }
+            });
+        options.commandWords.assign(arguments.begin() + static_cast<long>(commands),
+                                    arguments.end());
+    } catch (const UsageError &error) {
+        parsed.usageError = error.what;
+        return parsed;
     }
-    options.commandWords.assign(arguments.begin() + (optind - 1), arguments.end());
+    if (options.help)
+        return parsed;
     if (!options.commandWords.empty() && options.commandWords.front() == "-") {
         options.script = "-";
         options.commandWords.erase(options.commandWords.begin());
@@ -90,24 +91,31 @@ std::string CtlUsage()
 {
     return "Usage: zelvanectl [OPTION]... COMMAND [ARGUMENT]... [COMMAND [ARGUMENT]...]...\n"
            "  or:  zelvanectl [OPTION]... -        (commands from standard input)\n"
-           "Drive a parallel port's pins from scripts. Options come before the first command.\n"
-           "The commands run in order within one opening of the port.\n"
+           "Drive a parallel port's pins from scripts. Options come before the first\n"
+           "command. The commands run in order within one opening of the port.\n"
            "\n" +
            CommandHelp() +
            "\n"
            "PIN is D0-D7, C0-C3, S3-S7, pin1-pin25 or a signal name (STROBE, AUTOFD, INIT,\n"
-           "SELECTIN, ACK, BUSY, PAPEROUT or PE, SELECT, ERROR or FAULT), in any case.\n"
-           "Numbers are decimal, or hexadecimal after 0x. Times take a unit (500us, 5ms, 1.5s);\n"
-           "a bare number is milliseconds, but seconds for --duration and --idle-timeout.\n"
+           "SELECTIN, ACK, BUSY, PAPEROUT or PE, SELECT, ERROR or FAULT); names, units and\n"
+           "other keywords are read in any case. Numbers are decimal, or hexadecimal after\n"
+           "0x. TIME takes a unit (500us, 5ms, 1.5s); a bare number is in milliseconds (MS)\n"
+           "or in seconds (S), as each argument shows.\n"
            "\n"
            "Options:\n"
-           "  -p, --port=PORT    auto, direct, direct:BASE, ppdev, ppdev:NODE, ppdev:N, sim or\n"
-           "                     none (default: $ZELVANE_PORT, then auto)\n"
+           "  -p, --port=PORT    auto, direct, direct:BASE, direct-unchecked:BASE, ppdev,\n"
+           "                     ppdev:NODE, ppdev:N, sim or none\n"
+           "                     (default: $ZELVANE_PORT, then auto)\n"
+           "  -l, --active-low=PIN,...\n"
+           "                     these pins read and are set as 1 when low\n"
            "  -j, --json         one JSON object per line\n"
-           "  -s, --script=FILE  commands from FILE, one command a line (- is standard input)\n"
+           "  -q, --quiet        nothing on standard output; the exit status tells\n"
+           "      --realtime     lock memory and run SCHED_FIFO, where permitted\n"
+           "  -s, --script=FILE  commands from FILE, one command line a line\n"
+           "                     (- is standard input)\n"
            "  -h, --help         this text\n"
            "  -V, --version      the version\n"
            "\n"
-           "Exit status: 0 done; 1 the port could not be opened or used, or output was lost;\n"
-           "2 usage error; 3 loopback test failed; 128+N ended by signal N (130 for Ctrl+C).\n";
+           "Exit status: 0 done; 1 the port could not be opened or used, or input or output\n"
+           "failed; 2 usage error; 3 loopback test failed; 128+N ended by signal N.\n";
 }

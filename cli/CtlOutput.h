@@ -1,9 +1,10 @@
 #pragma once
 
+#include "EventTime.h"
+#include "PinLogic.h"
 #include "PortDiscovery.h"
 #include "PortRegister.h"
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <ostream>
@@ -12,21 +13,6 @@
 
 struct ConnectorPin;
 struct WireVerdict;
-
-struct EventTime {
-    std::chrono::nanoseconds monotonic; // CLOCK_MONOTONIC, as other event tools stamp
-    std::chrono::system_clock::time_point wall;
-
-    static EventTime now();
-};
-
-struct PinLevel {
-    const ConnectorPin *pin;
-    unsigned level; // electrical: 1 is a high pin
-};
-
-// Each pin of a register at the level a user reads off the connector, inversions undone.
-std::vector<PinLevel> LevelsIn(PortRegister reg, std::uint8_t value);
 
 // One form of zelvanectl's standard output: what each command reports, whatever the form.
 class CtlOutput {
@@ -37,8 +23,10 @@ public:
     virtual void port(const ParallelPort &port, bool mayOpen) = 0;
     virtual void usbPrinter(const UsbPrinter &printer) = 0;
     virtual void pinList() = 0;
-    // at: the watch's state line, stamped; null for a read.
-    virtual void registerValue(PortRegister reg, std::uint8_t value, const EventTime *at) = 0;
+    // levels: the pins to show, as the user's logic reads them. at: the watch's state line,
+    // stamped; null for a read.
+    virtual void registerValue(PortRegister reg, std::uint8_t value,
+                               const std::vector<PinLevel> &levels, const EventTime *at) = 0;
     virtual void pinLevel(const ConnectorPin &pin, unsigned level) = 0;
     virtual void event(const ConnectorPin &pin, unsigned level, const EventTime &at) = 0;
     virtual void wire(const WireVerdict &verdict) = 0;

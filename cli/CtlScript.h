@@ -5,17 +5,30 @@
 #include <string>
 #include <vector>
 
+class FdInputBuffer;
+
 // A script: one command line per line, words split on blanks; blank lines and everything
 // from a word that starts with # are skipped.
 class CtlScript {
 public:
-    explicit CtlScript(std::istream &in) : m_in(in) {}
+    static constexpr std::size_t kLongestLine = 65536;
 
-    // The next line with words, or nothing at the end (or when a signal cut the read).
+    // source: in's buffer where it reads a descriptor, to tell a failed read from the end.
+    CtlScript(std::istream &in, const FdInputBuffer *source) : m_in(in), m_source(source) {}
+
+    // The next line with words; nothing at the end, when a signal cut the read, when a read
+    // failed (error()) or when a line is too long (tooLong()). A line cut short by a failed
+    // read is not returned.
     std::optional<std::vector<std::string>> nextLine();
     unsigned lineNumber() const { return m_lineNumber; }
+    int error() const; // errno of the failed read, or 0
+    bool tooLong() const { return m_tooLong; }
 
 private:
+    bool readLine(std::string &line);
+
     std::istream &m_in;
+    const FdInputBuffer *m_source;
+    bool m_tooLong = false;
     unsigned m_lineNumber = 0;
 };

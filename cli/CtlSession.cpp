@@ -1,5 +1,6 @@
 #include "CtlSession.h"
 
+#include "EventFormat.h"
 #include "LoopbackJudge.h"
 #include "PinTable.h"
 #include "PpdevPort.h"
@@ -8,12 +9,9 @@
 #include "WinIo.h"
 
 #include <algorithm>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::size_t indexOf(PortRegister reg)
 {
@@ -32,8 +30,9 @@ std::string refusedWrite(PortRegister reg)
 
 } // namespace
 
-CtlSession::CtlSession(CtlOutput &output, std::ostream &err, int readerFd)
-    : m_output(output), m_err(err), m_readerFd(readerFd)
+CtlSession::CtlSession(CtlOutput &output, std::ostream &err, int readerFd, WaitClock &clock,
+                       PinLogic logic)
+    : m_output(output), m_err(err), m_readerFd(readerFd), m_clock(clock), m_logic(std::move(logic))
 {
 }
 
@@ -66,6 +65,7 @@ bool CtlSession::ensureOpen()
         return false;
     }
     m_open = true;
+    catchUp();
     return true;
 }
 
@@ -86,26 +86,24 @@ void CtlSession::letGo()
     }
 }
 
-// False when a stop signal, or during a watch the reader's going, cut the wait short.
-bool CtlSession::wait(Microseconds length, During during)
+// Up to the line's next deadline, length further along its timeline. False when a stop
+// signal, or during a watch the reader's going, cut the wait short.
+bool CtlSession::wait(WaitClock::Time length, During during)
 {
     if (during != During::Pulse || length >= PpdevPort::kAccessWait)
         letGo();
-    const auto deadline = Clock::now() + length;
-    pollfd reader{during == During::Watch ? m_readerFd : -1, 0, 0};
-    while (!StopSignals::received()) {
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero())
-            return true;
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(ns / 1000000000),
-                               static_cast<long>(ns % 1000000000)};
-        if (ppoll(&reader, 1, &timeout, nullptr) > 0 && (reader.revents & (POLLERR | POLLHUP))) {
-            m_readerGone = true;
-            return false;
-        }
-    }
-    return false;
+    m_due += length;
+    // A pulse's edges and a sleep's end are spun for; a watch's polls need no such care.
+    const WaitClock::Woken woken = m_clock.waitUntil(m_due, during != During::Watch,
+                                                     during == During::Watch ? m_readerFd : -1);
+    m_readerGone |= woken == WaitClock::Woken::ReaderGone;
+    return woken == WaitClock::Woken::AtDeadline;
+}
+
+// Where a step's length was not known beforehand, what follows is timed from its end.
+void CtlSession::catchUp()
+{
+    m_due = std::max(m_due, m_clock.now());
 }
 
 bool CtlSession::read(PortRegister reg, std::uint8_t &value)
@@ -117,18 +115,38 @@ bool CtlSession::read(PortRegister reg, std::uint8_t &value)
     return true;
 }
 
+// Each register read once, however many of its pins are asked for.
+bool CtlSession::readLevels(const std::vector<const ConnectorPin *> &pins,
+                            std::vector<unsigned> &levels)
+{
+    std::array<std::optional<std::uint8_t>, 3> values{};
+    for (const ConnectorPin *pin : pins) {
+        auto &value = values[indexOf(*pin->reg)];
+        if (!value) {
+            std::uint8_t byte = 0;
+            if (!read(*pin->reg, byte)) {
+                failed(cannotRead(*pin->reg));
+                return false;
+            }
+            value = byte;
+        }
+        levels.push_back(m_logic.level(*pin, *value));
+    }
+    return true;
+}
+
 bool CtlSession::write(PortRegister reg, std::uint8_t value)
 {
     if (!hold() || !SetPortVal(static_cast<unsigned>(reg), value, 1))
         return false;
     m_known[indexOf(reg)] = value;
-    for (const PinLevel &level : LevelsIn(reg, value))
+    for (const PinLevel &level : m_logic.levels(PinsOf(reg), value))
         trace(*level.pin, level.level);
     // A trace shows what the inputs answered to each write, not only what the watch saw.
     std::uint8_t status = 0;
     if (!m_tracedInputs.empty() && read(PortRegister::Status, status))
         for (const ConnectorPin *pin : m_tracedInputs)
-            trace(*pin, PinLevelIn(*pin, status));
+            trace(*pin, m_logic.level(*pin, status));
     return true;
 }
 
@@ -159,10 +177,13 @@ bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
         for (const ConnectorPin *pin : command.pinsWritten())
             if (std::find(pins.begin(), pins.end(), pin) == pins.end())
                 pins.push_back(pin);
+    // #0 shows what the port held as the line began: outputs from their registers, inputs read.
+    std::vector<unsigned> levels;
+    if (!ensureOpen() || !readLevels(pins, levels))
+        return false;
     std::string error;
-    m_trace = VcdTrace::create(watch->watch.vcdPath, pins, error);
+    m_trace = VcdTrace::create(watch->watch.vcdPath, pins, levels, m_clock.stamp().wall, error);
     m_tracedInputs = watch->watch.pins;
-    m_traceStart = Clock::now();
     if (!m_trace)
         failed("cannot write the trace: " + error);
     return m_trace != nullptr;
@@ -172,11 +193,12 @@ void CtlSession::trace(const ConnectorPin &pin, unsigned level)
 {
     if (m_trace)
         m_trace->change(pin, level,
-                        std::chrono::duration_cast<Microseconds>(Clock::now() - m_traceStart));
+                        std::chrono::duration_cast<Microseconds>(m_clock.now() - m_lineStart));
 }
 
 int CtlSession::runLine(const std::vector<CtlCommand> &commands)
 {
+    m_lineStart = m_due = m_clock.now();
     int status = startTrace(commands) ? 0 : 1;
     for (auto command = commands.begin(); status == 0 && command != commands.end(); ++command) {
         if (StopSignals::received())
@@ -187,7 +209,7 @@ int CtlSession::runLine(const std::vector<CtlCommand> &commands)
     }
     if (m_trace) {
         std::string error;
-        if (!m_trace->finish(std::chrono::duration_cast<Microseconds>(Clock::now() - m_traceStart),
+        if (!m_trace->finish(std::chrono::duration_cast<Microseconds>(m_clock.now() - m_lineStart),
                              error) &&
             status == 0)
             status = failed("cannot write the trace: " + error);
@@ -223,6 +245,7 @@ int CtlSession::run(const CtlCommand &command)
     case CtlCommand::Get:
         return get(command);
     case CtlCommand::Set:
+    case CtlCommand::Toggle:
         return set(command.settings);
     case CtlCommand::Write:
         return writeCommand(command);
@@ -255,25 +278,18 @@ int CtlSession::readCommand(const CtlCommand &command)
         std::uint8_t value = 0;
         if (!read(reg, value))
             return failed(cannotRead(reg));
-        m_output.registerValue(reg, value, nullptr);
+        m_output.registerValue(reg, value, m_logic.levels(PinsOf(reg), value), nullptr);
     }
     return 0;
 }
 
-// Each register read once, however many of its pins are asked for.
 int CtlSession::get(const CtlCommand &command)
 {
-    std::array<std::optional<std::uint8_t>, 3> values{};
-    for (const ConnectorPin *pin : command.get) {
-        auto &value = values[indexOf(*pin->reg)];
-        if (!value) {
-            std::uint8_t byte = 0;
-            if (!read(*pin->reg, byte))
-                return failed(cannotRead(*pin->reg));
-            value = byte;
-        }
-        m_output.pinLevel(*pin, PinLevelIn(*pin, *value));
-    }
+    std::vector<unsigned> levels;
+    if (!readLevels(command.get, levels))
+        return 1;
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        m_output.pinLevel(*command.get[i], levels[i]);
     return 0;
 }
 
@@ -289,8 +305,8 @@ int CtlSession::set(const std::vector<PinSetting> &settings)
             if (!touched && !current(reg, value))
                 return failed(cannotRead(reg));
             touched = true;
-            const unsigned bit = (setting.level ^ (pin.inverted ? 1u : 0u)) & 1u;
-            value = static_cast<std::uint8_t>((value & ~(1u << pin.bit)) | (bit << pin.bit));
+            value = setting.toggle ? static_cast<std::uint8_t>(value ^ (1u << pin.bit))
+                                   : m_logic.withLevel(pin, value, setting.level);
         }
         if (touched && !write(reg, value))
             return failed(refusedWrite(reg));
@@ -312,6 +328,7 @@ int CtlSession::pulse(const PulseRequest &pulse)
     if (!current(reg, before))
         return failed(cannotRead(reg));
     const auto during = static_cast<std::uint8_t>(before ^ (1u << pulse.pin->bit));
+    catchUp();
     for (std::uint64_t n = 0; n < pulse.count; ++n) {
         if (n > 0 && !wait(pulse.period - pulse.width, During::Pulse))
             break;
@@ -326,29 +343,31 @@ int CtlSession::pulse(const PulseRequest &pulse)
     return 0;
 }
 
+// Polls on the interval's grid from the watch's start; polls that a stall missed are not
+// made up for. The last wait is cut short so that no limit is overrun.
 int CtlSession::watch(const WatchRequest &watch)
 {
-    const auto start = Clock::now();
-    auto lastEvent = start;
+    const WaitClock::Time start = m_due;
+    WaitClock::Time lastEvent = start;
     std::optional<std::uint8_t> last;
     std::uint64_t events = 0;
     while (true) {
         std::uint8_t value = 0;
         if (!read(PortRegister::Status, value))
             return failed(cannotRead(PortRegister::Status));
-        const EventTime at = EventTime::now();
-        const auto now = Clock::now();
-        if (!last)
-            m_output.registerValue(PortRegister::Status, value, &at);
+        const EventTime at = m_clock.stamp();
+        if (!last && watch.format.empty())
+            m_output.registerValue(PortRegister::Status, value, m_logic.levels(watch.pins, value),
+                                   &at);
         for (const ConnectorPin *pin : watch.pins) {
-            const unsigned level = PinLevelIn(*pin, value);
+            const unsigned level = m_logic.level(*pin, value);
             trace(*pin, level);
-            if (!last || level == PinLevelIn(*pin, *last))
+            if (!last || level == m_logic.level(*pin, *last))
                 continue;
             if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {
-                m_output.event(*pin, level, at);
+                watchEvent(watch, *pin, level, at);
                 ++events;
-                lastEvent = now;
+                lastEvent = at.monotonic;
             }
         }
         last = value;
@@ -356,16 +375,26 @@ int CtlSession::watch(const WatchRequest &watch)
             return 1;
         if (watch.count && events >= *watch.count)
             return 0;
-        auto next = Clock::duration(watch.interval);
+        const WaitClock::Time interval = watch.interval;
+        WaitClock::Time next = m_due + interval;
+        if (next <= at.monotonic)
+            next += (at.monotonic - next) / interval * interval + interval;
         if (watch.duration)
-            next = std::min(next, start + *watch.duration - now);
+            next = std::min(next, start + *watch.duration);
         if (watch.idleTimeout)
-            next = std::min(next, lastEvent + *watch.idleTimeout - now);
-        if (next <= Clock::duration::zero())
-            return 0;
-        if (!wait(std::chrono::duration_cast<Microseconds>(next), During::Watch))
+            next = std::min(next, lastEvent + *watch.idleTimeout);
+        if (next <= m_due || !wait(next - m_due, During::Watch))
             return 0;
     }
+}
+
+void CtlSession::watchEvent(const WatchRequest &watch, const ConnectorPin &pin, unsigned level,
+                            const EventTime &at)
+{
+    if (watch.format.empty())
+        m_output.event(pin, level, at);
+    else
+        m_output.stream() << FormatEvent(watch.format, pin, level, at) << "\n";
 }
 
 int CtlSession::loopbackTest()

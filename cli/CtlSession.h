@@ -2,6 +2,8 @@
 
 #include "CtlCommand.h"
 #include "CtlOutput.h"
+#include "MonotonicClock.h"
+#include "PinLogic.h"
 #include "PortRegister.h"
 #include "VcdTrace.h"
 
@@ -16,11 +18,18 @@
 // a pulse's wait of an access bound or more; shorter pulse waits keep it, so that another
 // program's claim cannot stretch a pulse. What this session last wrote is known while it
 // holds the port, so a run of set and pulse costs one register access each.
+//
+// A line's waits run to deadlines on its own timeline: each ends where the line began plus
+// the lengths of the waits before it (a watch's polls on its interval's grid), never where
+// the step before it happened to end, so lateness does not add up over a train. The timeline
+// catches up with the clock only at the port's opening, which takes what it takes, and at a
+// pulse's first edge, so that nothing before a pulse can shorten it.
 class CtlSession {
 public:
     // readerFd: standard output, watched during a watch for a reader that has gone; -1 for
-    // none.
-    CtlSession(CtlOutput &output, std::ostream &err, int readerFd);
+    // none. clock: where the waits run.
+    CtlSession(CtlOutput &output, std::ostream &err, int readerFd,
+               WaitClock &clock = MachineClock(), PinLogic logic = PinLogic());
     ~CtlSession();
 
     // One command line's commands; 0, or the status the program ends with. A trace asked
@@ -36,8 +45,10 @@ private:
     bool ensureOpen();
     bool hold();
     void letGo();
-    bool wait(Microseconds length, During during);
+    bool wait(WaitClock::Time length, During during);
+    void catchUp();
     bool read(PortRegister reg, std::uint8_t &value);
+    bool readLevels(const std::vector<const ConnectorPin *> &pins, std::vector<unsigned> &levels);
     bool write(PortRegister reg, std::uint8_t value);
     bool current(PortRegister reg, std::uint8_t &value);
     int failed(const std::string &what);
@@ -52,16 +63,21 @@ private:
     int writeCommand(const CtlCommand &command);
     int pulse(const PulseRequest &pulse);
     int watch(const WatchRequest &watch);
+    void watchEvent(const WatchRequest &watch, const ConnectorPin &pin, unsigned level,
+                    const EventTime &at);
     int loopbackTest();
 
     CtlOutput &m_output;
     std::ostream &m_err;
     int m_readerFd;
+    WaitClock &m_clock;
+    const PinLogic m_logic;
     bool m_readerGone = false;
     bool m_open = false;
     bool m_held = false;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
     std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too
-    std::chrono::steady_clock::time_point m_traceStart;
+    WaitClock::Time m_lineStart{};                    // the trace's #0
+    WaitClock::Time m_due{};                          // where the line's timeline stands
 };

@@ -7,29 +7,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include <ctime>
-
 namespace {
 
 using json = nlohmann::ordered_json; // "type" stays first
 
-std::string utc(std::chrono::system_clock::time_point wall)
-{
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(wall);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count() %
-        1000;
-    std::tm fields{};
-    gmtime_r(&seconds, &fields);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &fields);
-    return text + std::string(".") + std::to_string(1000 + ms).substr(1) + "Z";
-}
-
 void stamp(json &line, const EventTime &at)
 {
     line["monotonic"] = std::chrono::duration<double>(at.monotonic).count();
-    line["time"] = utc(at.wall);
+    line["time"] = UtcTime(at);
 }
 
 // One object a line, each with its "type" first, for jq and for any JSON reader.
@@ -74,14 +59,15 @@ public:
         }
     }
 
-    void registerValue(PortRegister reg, std::uint8_t value, const EventTime *at) override
+    void registerValue(PortRegister reg, std::uint8_t value, const std::vector<PinLevel> &levels,
+                       const EventTime *at) override
     {
         json line = object("register");
         line["register"] = RegisterName(reg);
         line["value"] = HexByte(value);
         line["byte"] = value;
         json pins = json::object();
-        for (const PinLevel &level : LevelsIn(reg, value))
+        for (const PinLevel &level : levels)
             pins[std::string(level.pin->label)] = level.level;
         line["pins"] = pins;
         if (at)

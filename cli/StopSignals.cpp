@@ -14,7 +14,7 @@ void note(int signal)
 StopSignals::StopSignals()
 {
     g_received = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kCount; ++i) {
         sigaction(kSignals[i], nullptr, &m_previous[i]);
         if (m_previous[i].sa_handler == SIG_IGN)
             continue;
@@ -31,7 +31,7 @@ StopSignals::StopSignals()
 
 StopSignals::~StopSignals()
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kCount; ++i)
         sigaction(kSignals[i], &m_previous[i], nullptr);
     sigaction(SIGPIPE, &m_previousPipe, nullptr);
 }
@@ -39,4 +39,13 @@ StopSignals::~StopSignals()
 int StopSignals::received()
 {
     return g_received;
+}
+
+sigset_t StopSignals::asSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kSignals)
+        sigaddset(&set, signal);
+    return set;
 }

@@ -9,15 +9,6 @@
 
 namespace {
 
-std::string seconds(const EventTime &at)
-{
-    const auto ns = at.monotonic.count();
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld.%06lld", static_cast<long long>(ns / 1000000000),
-                  static_cast<long long>(ns % 1000000000 / 1000));
-    return text;
-}
-
 // Words and columns for people, and for awk.
 class TextOutput final : public CtlOutput {
 public:
@@ -56,12 +47,13 @@ public:
         }
     }
 
-    void registerValue(PortRegister reg, std::uint8_t value, const EventTime *at) override
+    void registerValue(PortRegister reg, std::uint8_t value, const std::vector<PinLevel> &levels,
+                       const EventTime *at) override
     {
         if (at)
-            m_out << seconds(*at) << " ";
+            m_out << MonotonicSeconds(*at) << " ";
         m_out << RegisterName(reg) << " " << HexByte(value);
-        for (const PinLevel &level : LevelsIn(reg, value))
+        for (const PinLevel &level : levels)
             m_out << " " << level.pin->label << "=" << level.level;
         m_out << "\n";
     }
@@ -70,7 +62,8 @@ public:
 
     void event(const ConnectorPin &pin, unsigned level, const EventTime &at) override
     {
-        m_out << seconds(at) << " " << pin.label << " " << (level ? "rising" : "falling") << "\n";
+        m_out << MonotonicSeconds(at) << " " << pin.label << " " << (level ? "rising" : "falling")
+              << "\n";
     }
 
     void wire(const WireVerdict &verdict) override

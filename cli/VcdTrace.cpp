@@ -25,6 +25,8 @@ std::string failure(const std::string &path, int error)
 
 std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
                                            const std::vector<const ConnectorPin *> &pins,
+                                           const std::vector<unsigned> &levels,
+                                           std::chrono::system_clock::time_point created,
                                            std::string &error)
 {
     std::FILE *file = std::fopen(path.c_str(), "we");
@@ -32,9 +34,11 @@ std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
         error = failure(path, errno);
         return nullptr;
     }
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = std::chrono::system_clock::to_time_t(created);
+    std::tm fields{};
+    gmtime_r(&now, &fields);
     char date[64];
-    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S %z", std::localtime(&now));
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &fields);
     std::fprintf(file,
                  "$date %s $end\n$version zelvanectl %s $end\n$timescale 1us $end\n"
                  "$scope module parport $end\n",
@@ -44,13 +48,15 @@ std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
                      static_cast<int>(pins[i]->label.size()), pins[i]->label.data());
     std::fprintf(file, "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n");
     for (std::size_t i = 0; i < pins.size(); ++i)
-        std::fprintf(file, "x%c\n", identifier(i));
+        std::fprintf(file, "%u%c\n", levels[i] & 1u, identifier(i));
     std::fprintf(file, "$end\n");
-    return std::unique_ptr<VcdTrace>(new VcdTrace(path, file, pins));
+    std::fflush(file);
+    return std::unique_ptr<VcdTrace>(new VcdTrace(path, file, pins, levels));
 }
 
-VcdTrace::VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins)
-    : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(m_pins.size(), -1)
+VcdTrace::VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins,
+                   const std::vector<unsigned> &levels)
+    : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(levels)
 {
 }
 
@@ -62,7 +68,7 @@ VcdTrace::~VcdTrace()
 
 void VcdTrace::stampTime(Microseconds at)
 {
-    const long long time = std::max<long long>(at.count(), m_lastTime);
+    const long long time = std::max<long long>({at.count(), m_lastTime, 1});
     if (time != m_lastTime)
         std::fprintf(m_file, "#%lld\n", time);
     m_lastTime = time;
@@ -74,12 +80,12 @@ void VcdTrace::change(const ConnectorPin &pin, unsigned level, Microseconds at)
     if (found == m_pins.end())
         return;
     const std::size_t index = static_cast<std::size_t>(found - m_pins.begin());
-    if (m_levels[index] == static_cast<int>(level))
+    if (m_levels[index] == level)
         return;
     stampTime(at);
     std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
     std::fflush(m_file); // a viewer or a script following the file sees each change at once
-    m_levels[index] = static_cast<int>(level & 1u);
+    m_levels[index] = level;
 }
 
 bool VcdTrace::finish(Microseconds end, std::string &error)

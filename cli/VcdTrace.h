@@ -2,6 +2,7 @@
 
 #include "CtlNumbers.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,16 +12,20 @@ struct ConnectorPin;
 
 // An IEEE 1364 Value Change Dump of some pins, written as it goes (its memory does not grow
 // with its length, and each change reaches the file at once): one wire per pin under its
-// name, levels unknown until first seen.
+// name, each at a known level from #0 on.
 class VcdTrace {
 public:
-    // Null, with error set, when the file cannot be created.
+    // levels: each pin's at #0. created: the $date. Null, with error set, when the file
+    // cannot be created.
     static std::unique_ptr<VcdTrace> create(const std::string &path,
                                             const std::vector<const ConnectorPin *> &pins,
+                                            const std::vector<unsigned> &levels,
+                                            std::chrono::system_clock::time_point created,
                                             std::string &error);
     ~VcdTrace();
 
-    // at: since the trace began; never earlier than the last change's.
+    // at: since the trace began; never earlier than the last change's. A change in the first
+    // microsecond is stamped #1, so that a viewer shows it as an edge after the levels at #0.
     void change(const ConnectorPin &pin, unsigned level, Microseconds at);
 
     // The last time stamp, so that viewers show the whole length; false with error set when
@@ -28,12 +33,13 @@ public:
     bool finish(Microseconds end, std::string &error);
 
 private:
-    VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins);
+    VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins,
+             const std::vector<unsigned> &levels);
     void stampTime(Microseconds at);
 
     std::string m_path;
     std::FILE *m_file;
     std::vector<const ConnectorPin *> m_pins;
-    std::vector<int> m_levels; // -1 unknown
-    long long m_lastTime = 0;  // the header stamps #0
+    std::vector<unsigned> m_levels;
+    long long m_lastTime = 0; // the header stamps #0
 };

@@ -1,13 +1,19 @@
+#include "FdInput.h"
 #include "FdOutput.h"
+#include "StandardDescriptors.h"
 #include "Zelvanectl.h"
 
 #include <iostream>
+#include <istream>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
-    FdOutputBuffer buffer(STDOUT_FILENO);
-    std::ostream out(&buffer);
+    HoldClosedStandardDescriptors();
+    FdInputBuffer inBuffer(STDIN_FILENO);
+    std::istream in(&inBuffer);
+    FdOutputBuffer outBuffer(STDOUT_FILENO);
+    std::ostream out(&outBuffer);
     return RunZelvanectl(std::vector<std::string>(argv + 1, argv + argc),
-                         {std::cin, out, std::cerr, &buffer});
+                         {in, out, std::cerr, &outBuffer, &inBuffer});
 }

@@ -43,6 +43,11 @@ std::optional<PortChoice> parse(std::string_view text)
             return PortChoice{PortMethod::Direct, base, {}};
         return std::nullopt;
     }
+    if (text.substr(0, 17) == "direct-unchecked:") {
+        if (const auto base = parseBase(text.substr(17)))
+            return PortChoice{PortMethod::Direct, base, {}, true};
+        return std::nullopt;
+    }
     if (text.substr(0, 6) == "ppdev:") {
         const std::string_view node = text.substr(6);
         if (const auto number = parseNumber(node, 10); number && *number < 256)

@@ -11,6 +11,7 @@ struct PortChoice {
     PortMethod method = PortMethod::Auto;
     std::optional<unsigned> directBase; // direct:BASE; plain direct means 0x378
     std::string ppdevNode;              // ppdev:NODE or ppdev:N; empty means the first port's
+    bool baseUnchecked = false;         // direct-unchecked:BASE: asked for wherever it is
 };
 
 struct ParsedPortChoice {

@@ -1,5 +1,6 @@
 #include "DirectPortGrant.h"
 
+#include "DirectBaseCheck.h"
 #include "KernelParport.h"
 #include "PortDoctor.h"
 #include "PrivilegeDrop.h"
@@ -62,6 +63,11 @@ DirectPortGrant grantFor(const ParsedPortChoice &parsed)
 #if ZELVANE_HAS_PORT_IO
     const PortChoice &choice = *parsed.choice;
     const DoctorContext machine = ThisMachine();
+    if (choice.directBase && !choice.baseUnchecked)
+        if (const std::string refusal =
+                DirectBaseRefusal(machine, *choice.directBase, parsed.source);
+            !refusal.empty())
+            return {false, *choice.directBase, false, refusal};
     if (choice.directBase)
         return askFor(*choice.directBase, false, machine);
     if (choice.method == PortMethod::Direct) {

@@ -3,14 +3,45 @@
 #include "CtlNumbers.h"
 #include "PinNames.h"
 #include "SimulatedPort.h"
+#include "StopSignals.h"
+#include "WaitClock.h"
 #include "WinIo.h"
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <fstream>
 #include <sstream>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// Time that moves only when waited for, each wake-up late by the same lateness, from a start
+// whose microseconds need their leading zeros.
+class FakeClock final : public WaitClock {
+public:
+    static constexpr Time kStart = 1000s + 42us;
+
+    explicit FakeClock(Time lateness = {}) : m_lateness(lateness) {}
+
+    Time now() override { return m_now; }
+    EventTime stamp() override
+    {
+        using namespace std::chrono;
+        return {m_now,
+                sys_days{year{2026} / 12 / 7} + duration_cast<system_clock::duration>(m_now)};
+    }
+    Woken waitUntil(Time deadline, bool, int) override
+    {
+        m_now = std::max(m_now, deadline) + m_lateness;
+        return Woken::AtDeadline;
+    }
+    Time elapsed() const { return m_now - kStart; }
+
+private:
+    Time m_lateness;
+    Time m_now = kStart;
+};
 
 struct Outcome {
     int status;
@@ -18,18 +49,13 @@ struct Outcome {
     std::string err;
 };
 
-Outcome zelvanectl(const std::vector<std::string> &arguments, const std::string &input = "")
+Outcome zelvanectl(const std::vector<std::string> &arguments, FakeClock *clock = nullptr)
 {
-    std::istringstream in(input);
+    FakeClock own;
+    std::istringstream in;
     std::ostringstream out, err;
-    const int status = RunZelvanectl(arguments, {in, out, err});
+    const int status = RunZelvanectl(arguments, {in, out, err}, clock ? clock : &own);
     return {status, out.str(), err.str()};
-}
-
-// Monotonic time stamps differ from run to run.
-std::string withoutTimes(const std::string &text)
-{
-    return std::regex_replace(text, std::regex(R"(^\d+\.\d{6} )", std::regex::multiline), "T ");
 }
 
 // The command line, each mistake a usage error (2) that says what was wrong.
@@ -46,12 +72,17 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"--port", "lpt1", "read", "data"}, "--port=\"lpt1\" is not known"},
         {{"--frobnicate"}, "unknown option \"--frobnicate\""},
         {{"-x"}, "unknown option \"-x\""},
+        {{"--json=1"}, "--json takes no value"},
+        {{"--help=x"}, "--help takes no value"},
+        {{"-jp"}, "--port needs a value"},
         {{"read", "data", "--json"}, "unknown command \"--json\""},
         {{"blink"}, "unknown command \"blink\""},
         {{"read"}, "read needs a value"},
         {{"read", "pins"}, "read: \"pins\" is not data, status, control or all"},
         {{"get"}, "get needs a pin"},
         {{"get", "pin18"}, "get: \"pin18\" is a ground pin"},
+        {{"get", "g0"}, "get: \"g0\" is a ground pin"},
+        {{"toggle", "GND"}, "toggle: \"GND\" is a ground pin"},
         {{"set"}, "set needs PIN=0|1"},
         {{"set", "S3=1"}, "set: S3 is an input"},
         {{"set", "D8=1"}, "set: \"D8\" is not a pin"},
@@ -61,12 +92,15 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"write", "data", "0x100"}, "write: \"0x100\" is not a byte"},
         {{"write", "data", "010"}, "write: \"010\" is not a byte"},
         {{"write", "control", "0x24"}, "write control: 0x24 sets bits 4-7"},
+        {{"write", "control", "0x10"}, "write control: 0x10 sets bits 4-7"},
         {{"pulse", "D0"}, "pulse D0 needs a value"},
-        {{"pulse", "G0", "5"}, "pulse: \"G0\" is not a pin"},
+        {{"pulse", "G0", "5"}, "pulse: \"G0\" is a ground pin"},
         {{"pulse", "ack", "5"}, "pulse: S6 is an input"},
         {{"pulse", "D0", "5", "--count", "0"}, "pulse: --count must be at least 1"},
-        {{"pulse", "D0", "5ms", "--count", "2", "--period", "5ms"},
-         "pulse: --period must be longer"},
+        {{"pulse", "D0", "0"}, "pulse D0: a pulse is at least 1us wide"},
+        {{"pulse", "D0", "0.4us"}, "pulse D0: a pulse is at least 1us wide"},
+        {{"pulse", "D0", "5ms", "-n", "2", "--period", "5001us"},
+         "pulse: the period must be longer than the width plus one access (1us)"},
         {{"sleep", "-1"}, "sleep: \"-1\" is not a duration"},
         {{"sleep", "1e3"}, "sleep: \"1e3\" is not a duration"},
         {{"sleep", "25h"}, "sleep: \"25h\" is not a duration"},
@@ -76,6 +110,10 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"watch", "--duration", "0x10"}, "--duration: \"0x10\" is not a duration"},
         {{"watch", "--pins", "S3,D0"}, "--pins: D0 is not an input"},
         {{"watch", "--pins", "S3,error"}, "--pins: S3 is given twice"},
+        {{"watch", "--pins", "S3,"}, "--pins: \"\" is not a pin"},
+        {{"watch", "--i", "1"}, "watch: option \"--i\" is ambiguous (--interval, --idle-timeout)"},
+        {{"watch", "--format", "%p %x"}, "--format: \"%x\" is not %p, %s, %e, %l, %t, %T or %%"},
+        {{"-j", "watch", "--format", "%p"}, "--format and --json cannot be used together"},
         {{"watch", "--edges", "up"}, "--edges: \"up\" is not rising, falling or both"},
         {{"watch", "--vcd"}, "watch: --vcd needs a value"},
         {{"watch", "--frob"}, "watch: unknown option \"--frob\""},
@@ -110,6 +148,8 @@ TEST(Zelvanectl, NumbersAndTimesHaveOneGrammar)
         {"0.25ms", microseconds(250)},
         {"86400s", std::chrono::hours(24)},
         {"86400.000001s", {}},
+        {"18446744073710s", {}},
+        {"5MS", microseconds(5000)},
         {"1.s", {}},
         {".5s", {}},
         {"05ms", {}},
@@ -129,7 +169,7 @@ TEST(Zelvanectl, PulseTrainPutsThePinBackEachTime)
         return PortOpening{std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{0xC4}),
                            {}};
     });
-    const Outcome run = zelvanectl({"pulse", "STROBE", "1us", "--count", "3", "--period=2us"});
+    const Outcome run = zelvanectl({"pulse", "STROBE", "1us", "--count", "3", "--period=3us"});
     SetPortOpener(nullptr);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(trace, (CallTrace{"read 0x37A 0xC4", "write 0x37A 0x05", "write 0x37A 0x04",
@@ -163,20 +203,21 @@ TEST(Zelvanectl, EveryNameOfAPinIsTheSamePin)
 // A whole session on the simulated port: every command, in one opening.
 TEST(Zelvanectl, EveryCommandOnTheSimulatedPort)
 {
-    const Outcome run = zelvanectl(
-        {"--port=sim", "write",  "data",       "0x00",  "set",          "D0=1",    "pin6=1",
-         "C0=0",       "INIT=0", "read",       "all",   "get",          "error",   "pin10",
-         "c0",         "pulse",  "D1",         "500us", "--count",      "2",       "sleep",
-         "1ms",        "write",  "control",    "0x04",  "read",         "control", "watch",
-         "--count",    "0",      "--interval", "1",     "loopback-test"});
+    const Outcome run =
+        zelvanectl({"--port=sim", "write",   "data",     "0x00",       "set",   "D0=1",
+                    "pin6=on",    "C0=0",    "INIT=low", "toggle",     "D4",    "C1",
+                    "read",       "ALL",     "get",      "error",      "pin10", "c0",
+                    "pulse",      "D1",      "500us",    "--count",    "2",     "sleep",
+                    "1ms",        "write",   "control",  "0x04",       "read",  "control",
+                    "watch",      "--count", "0",        "--interval", "1",     "loopback-test"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(withoutTimes(run.out),
-              "data 0x11 D0=1 D1=0 D2=0 D3=0 D4=1 D5=0 D6=0 D7=0\n"
-              "status 0x0F S3=1 S4=0 S5=0 S6=0 S7=1\n"
-              "control 0xC1 C0=0 C1=1 C2=0 C3=1\n"
+    EXPECT_EQ(run.out,
+              "data 0x01 D0=1 D1=0 D2=0 D3=0 D4=0 D5=0 D6=0 D7=0\n"
+              "status 0x8F S3=1 S4=0 S5=0 S6=0 S7=0\n"
+              "control 0xC3 C0=0 C1=0 C2=0 C3=1\n"
               "1\n0\n0\n"
               "control 0xC4 C0=1 C1=1 C2=1 C3=1\n"
-              "T status 0x0F S3=1 S4=0 S5=0 S6=0 S7=1\n"
+              "1000.002542 status 0x8F S3=1 S4=0 S5=0 S6=0 S7=0\n"
               "D0->S3 ok\nD1->S4 ok\nD2->S5 ok\nD3->S6 ok\nD4->S7 ok\nloopback test passed\n");
     EXPECT_EQ(run.err, "");
 }
@@ -187,45 +228,181 @@ TEST(Zelvanectl, SetWritesEachRegisterOnceAndJsonLines)
     CallTrace trace;
     SetPortOpener([&] {
         return PortOpening{
-            std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{0xFF, 0xC4, 0x78}), {}};
+            std::make_unique<RecordingPort>(trace, std::deque<std::uint8_t>{0xFF, 0xD4, 0x78}), {}};
     });
     const Outcome run =
         zelvanectl({"-j", "set", "D3=0", "C0=0", "C3=0", "D7=0", "read", "status", "get", "busy"});
     SetPortOpener(nullptr);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(trace,
-              (CallTrace{"read 0x378 0xFF", "write 0x378 0x77", "read 0x37A 0xC4",
+              (CallTrace{"read 0x378 0xFF", "write 0x378 0x77", "read 0x37A 0xD4",
                          "write 0x37A 0x0D", "read 0x379 0x78", "read 0x379 0x00", "close"}));
     EXPECT_EQ(run.out, "{\"type\":\"register\",\"register\":\"status\",\"value\":\"0x78\","
                        "\"byte\":120,\"pins\":{\"S3\":1,\"S4\":1,\"S5\":1,\"S6\":1,\"S7\":1}}\n"
                        "{\"type\":\"level\",\"pin\":\"S7\",\"level\":1}\n");
 }
 
-// A monitor's events: only the chosen pins and edges, counted, each with its time.
-TEST(Zelvanectl, WatchReportsChosenEdgesUntilTheCount)
+// A monitor's events in each form, for S3 (bit 3) rising at the poll of 1 ms and falling at
+// that of 4 ms, each poll woken 30us late: only the chosen pins and edges, as the user's
+// logic reads them, each stamped; a count or an idle timeout (counted from the last event)
+// ends it.
+TEST(Zelvanectl, WatchPrintsTheChosenEdgesInEachForm)
 {
-    CallTrace trace;
-    // S3 (bit 3) and S6 (bit 6) move; S7 (bit 7) is inverted.
-    SetPortOpener([&] {
-        return PortOpening{std::make_unique<RecordingPort>(
-                               trace, std::deque<std::uint8_t>{0x80, 0x88, 0x80, 0xC0, 0xC8}),
-                           {}};
-    });
-    const Outcome run = zelvanectl(
-        {"watch", "--pins", "error,ACK", "--edges", "rising", "--count", "2", "--interval", "1us"});
-    SetPortOpener(nullptr);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"watch", "--pins", "error,ACK", "-e", "rising", "-n", "1"},
+         "1000.000042 status 0x80 S3=0 S6=0\n1000.001072 S3 rising\n"},
+        {{"watch", "--pins", "S3", "--idle-timeout", "3ms"},
+         "1000.000042 status 0x80 S3=0\n1000.001072 S3 rising\n1000.004072 S3 falling\n"},
+        {{"-l", "fault", "watch", "-n", "2"},
+         "1000.000042 status 0x80 S3=1 S4=0 S5=0 S6=0 S7=0\n1000.001072 S3 falling\n"
+         "1000.004072 S3 rising\n"},
+        {{"-j", "watch", "--pins", "S3", "-n", "2"},
+         "{\"type\":\"register\",\"register\":\"status\",\"value\":\"0x80\",\"byte\":128,"
+         "\"pins\":{\"S3\":0},\"monotonic\":1000.000042,\"time\":\"2026-12-07T00:16:40.000Z\"}\n"
+         "{\"type\":\"event\",\"pin\":\"S3\",\"signal\":\"ERROR\",\"edge\":\"rising\",\"level\":1,"
+         "\"monotonic\":1000.001072,\"time\":\"2026-12-07T00:16:40.001Z\"}\n"
+         "{\"type\":\"event\",\"pin\":\"S3\",\"signal\":\"ERROR\",\"edge\":\"falling\",\"level\":0,"
+         "\"monotonic\":1000.004072,\"time\":\"2026-12-07T00:16:40.004Z\"}\n"},
+        {{"watch", "--pins", "S3", "-n", "1", "--format", "%p %s %e %l %t %T 100%%"},
+         "S3 ERROR rising 1 1000.001072 2026-12-07T00:16:40.001Z 100%\n"},
+    };
+    for (const Case &c : cases) {
+        CallTrace trace;
+        SetPortOpener([&] {
+            return PortOpening{
+                std::make_unique<RecordingPort>(
+                    trace, std::deque<std::uint8_t>{0x80, 0x88, 0x88, 0x88, 0x80}, 0x80),
+                {}};
+        });
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"--interval", "1"});
+        FakeClock late(30us);
+        const Outcome run = zelvanectl(arguments, &late);
+        SetPortOpener(nullptr);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+// Each time argument's bare number keeps its unit: milliseconds, but seconds for a watch's
+// limits.
+TEST(Zelvanectl, BareNumbersKeepTheirUnits)
+{
+    const std::pair<std::vector<std::string>, WaitClock::Time> cases[] = {
+        {{"sleep", "5"}, 5ms},
+        {{"sleep", "1.5"}, 1500us},
+        {{"pulse", "D0", "2", "-n", "2", "--period", "3"}, 5ms},
+        {{"watch", "-n", "1", "--duration", "2", "--interval", "500"}, 2s},
+        {{"watch", "--idle-timeout", "1.5", "--interval", "1s"}, 1500ms},
+    };
+    for (const auto &[arguments, elapsed] : cases) {
+        std::vector<std::string> line{"-p", "sim"};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        FakeClock clock;
+        EXPECT_EQ(zelvanectl(line, &clock).status, 0);
+        EXPECT_EQ(clock.elapsed(), elapsed) << arguments[0] << " " << arguments[1];
+    }
+}
+
+// Every edge where the line's timeline puts it, however late each wake-up (a pulse is timed
+// from its first edge, a sleep from the line's last deadline): the trace whole, each wire at
+// its real level (-l: as the user's logic reads it) from #0, a first edge after #0.
+TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
+{
+    const std::string path = testing::TempDir() + "zelvanectl-train.vcd";
+    FakeClock late(30us);
+    const Outcome run =
+        zelvanectl({"-p",    "sim",    "-l",    "S4",  "pulse", "D1",    "1",        "sleep",
+                    "1",     "pulse",  "D0",    "2ms", "-n",    "3",     "--period", "5ms",
+                    "watch", "--pins", "S3,S4", "-n",  "0",     "--vcd", path},
+                   &late);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(withoutTimes(run.out), "T status 0x80 S3=0 S4=0 S5=0 S6=0 S7=0\n"
-                                     "T S3 rising\nT S6 rising\n");
-    EXPECT_EQ(trace, (CallTrace{"read 0x379 0x80", "read 0x379 0x88", "read 0x379 0x80",
-                                "read 0x379 0xC0", "close"}))
-        << "the second rising edge ends it: no more reads";
+    EXPECT_EQ(run.out, "1000.014102 status 0x87 S3=0 S4=1\n");
+    std::ostringstream vcd;
+    vcd << std::ifstream(path).rdbuf();
+    std::remove(path.c_str());
+    EXPECT_EQ(vcd.str(),
+              "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
+              "$timescale 1us $end\n$scope module parport $end\n$var wire 1 ! S3 $end\n"
+              "$var wire 1 \" S4 $end\n$var wire 1 # D1 $end\n$var wire 1 $ D0 $end\n"
+              "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
+              "#1\n1#\n0\"\n#1030\n0#\n1\"\n#2030\n1$\n1!\n#4060\n0$\n0!\n#7060\n1$\n1!\n"
+              "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
+}
+
+// A pulse keeps a shared port between its edges, unless its wait is an access bound long.
+TEST(Zelvanectl, OnlyLongPulsesLetThePortGo)
+{
+    class HoldingPort final : public PortBackend {
+    public:
+        explicit HoldingPort(CallTrace &trace) : m_trace(trace) {}
+        ~HoldingPort() override { m_trace.push_back("close"); }
+        bool readRegister(PortRegister, std::uint8_t &value) override
+        {
+            m_trace.push_back("read");
+            value = 0;
+            return true;
+        }
+        bool writeRegister(PortRegister, std::uint8_t value) override
+        {
+            m_trace.push_back("write " + HexByte(value));
+            return true;
+        }
+        std::string describe() const override { return "holding port"; }
+        bool hold() override
+        {
+            m_trace.push_back("hold");
+            return true;
+        }
+        void letGo() override { m_trace.push_back("let go"); }
+
+    private:
+        CallTrace &m_trace;
+    };
+    const std::pair<const char *, CallTrace> cases[] = {
+        {"249ms", {"hold", "read", "write 0x01", "write 0x00", "let go", "close"}},
+        {"250ms",
+         {"hold", "read", "write 0x01", "let go", "hold", "write 0x00", "let go", "close"}},
+    };
+    for (const auto &[width, accesses] : cases) {
+        CallTrace trace;
+        SetPortOpener([&] { return PortOpening{std::make_unique<HoldingPort>(trace), {}}; });
+        EXPECT_EQ(zelvanectl({"pulse", "D0", width}).status, 0);
+        SetPortOpener(nullptr);
+        EXPECT_EQ(trace, accesses) << width;
+    }
+}
+
+// Signals ignored at start (nohup) stay ignored, each of the four.
+TEST(Zelvanectl, StopSignalsIgnoredAtStartStayIgnored)
+{
+    for (const int signal : StopSignals::kSignals) {
+        std::signal(signal, SIG_IGN);
+        {
+            const StopSignals stops;
+            std::raise(signal);
+            EXPECT_EQ(StopSignals::received(), 0) << signal;
+        }
+        std::signal(signal, SIG_DFL);
+    }
 }
 
 TEST(Zelvanectl, ExitStatuses)
 {
-    EXPECT_EQ(zelvanectl({"set", "D0=1", "--help"}).status, 0) << "--help anywhere";
+    for (const std::vector<std::string> &help :
+         {std::vector<std::string>{"-h"}, {"-hV"}, {"-jh"}, {"--he"}, {"read", "data", "-h"}}) {
+        const Outcome run = zelvanectl(help);
+        EXPECT_EQ(run.status, 0) << help[0];
+        EXPECT_EQ(run.out.rfind("Usage: zelvanectl", 0), 0u) << help[0] << ": " << run.err;
+    }
     EXPECT_EQ(zelvanectl({"-V"}).out, "zelvanectl 1.0.0.1\n");
+    const Outcome quiet = zelvanectl({"-q", "-p", "sim", "read", "all", "pins"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "") << "--quiet";
     const Outcome none = zelvanectl({"--port", "none", "read", "data"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.err, "zelvanectl: cannot open the port:\n  --port=none: no port opened\n");

@@ -1,4 +1,5 @@
 #include "PortDoctor.h"
+#include "DirectBaseCheck.h"
 #include "PortDiscovery.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,31 @@ TEST(PortDoctor, NamesTheCauseAndTheFix)
         c.make(machine);
         EXPECT_EQ(c.diagnose(machine.context()), c.advice);
     }
+}
+
+// Direct I/O asks only where a parallel port can be: a kernel port's base, inside a PCI
+// parallel card's I/O region (not a sound card's, not a memory region), an ISA base.
+TEST(DirectBaseCheck, AsksOnlyForAParallelPortsBase)
+{
+    FakeMachine machine;
+    const std::string card = "/sys/bus/pci/devices/0000:05:00.0/";
+    const std::string sound = "/sys/bus/pci/devices/0000:00:1f.3/";
+    machine.port(0, 0xD010, "none")
+        .file(card + "class", "0x070102\n")
+        .file(card + "resource", "0x000000000000e000 0x000000000000e007 0x0000000000040101\n"
+                                 "0x00000000fe000000 0x00000000fe000fff 0x0000000000040200\n")
+        .file(sound + "class", "0x040300\n")
+        .file(sound + "resource", "0x0000000000000030 0x000000000000003f 0x0000000000040101\n");
+    const DoctorContext context = machine.context();
+    for (const unsigned base : {0x378u, 0x278u, 0x3BCu, 0xD010u, 0xE000u, 0xE005u})
+        EXPECT_EQ(DirectBaseRefusal(context, base, "--port"), "") << base;
+    for (const unsigned base : {0x0u, 0x30u, 0x37u, 0xD011u, 0xE006u, 0xF000u})
+        EXPECT_NE(DirectBaseRefusal(context, base, "--port"), "") << base;
+    EXPECT_EQ(DirectBaseRefusal(context, 0x37, "ZELVANE_PORT"),
+              "0x37 is not a parallel port's base (this machine has parport0 at 0xD010, the PCI "
+              "parallel card 0000:05:00.0 at 0xE000-0xE007; ISA ports sit at 0x378, 0x278 or "
+              "0x3BC), and raw I/O there would reach another device's registers; fix: use one "
+              "of those, or ZELVANE_PORT=direct-unchecked:0x37 if a port is there");
 }
 
 } // namespace

@@ -45,6 +45,7 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         {"direct:0XD010", M::Direct, 0xD010u},
         {"direct:888", M::Direct, 888u},
         {"direct:0xFFFD", M::Direct, 0xFFFDu},
+        {"direct-unchecked:0x37", M::Direct, 0x37u},
         {"ppdev:/dev/parport1", M::Ppdev, std::nullopt, "/dev/parport1"},
         {"ppdev:2", M::Ppdev, std::nullopt, "/dev/parport2"},
         {"ppdev:255", M::Ppdev, std::nullopt, "/dev/parport255"},
@@ -58,6 +59,7 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         {"direct:-1", std::nullopt},
         {"direct:0x378 ", std::nullopt},
         {"direct:99999999999", std::nullopt},
+        {"direct-unchecked:", std::nullopt},
         {"ppdev:", std::nullopt},
         {"ppdev:/", std::nullopt},
         {"ppdev:parport0", std::nullopt},
@@ -74,6 +76,8 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         }
         EXPECT_EQ(parsed.choice->method, *c.method);
         EXPECT_EQ(parsed.choice->directBase, c.base);
+        EXPECT_EQ(parsed.choice->baseUnchecked,
+                  std::string_view(c.text ? c.text : "").starts_with("direct-unchecked:"));
         EXPECT_EQ(parsed.choice->ppdevNode, c.node);
     }
 }
