@@ -57,7 +57,7 @@ PanelOutcome RunPanelRequest(PinLevels &levels, const PanelRequest &request, boo
         break;
     }
     PanelOutcome outcome{request, UnreachedPortAccesses() == unreachedBefore, {}};
-    if (outcome.reached || (!portOpened && request.kind != PanelRequest::Poll)) {
+    if (outcome.reached || !portOpened) {
         levels = next;
         outcome.changes = std::move(shown.changes);
     }

@@ -14,7 +14,8 @@ enum class DataDirection { Out, In };
 // Whether the data lines can be turned into inputs, and why not where they cannot.
 struct DirectionAbility {
     enum { Able, Unable, Untested } answer = Unable;
-    std::string why = {}; // where Unable: the cause and the fix
+    std::string why = {};    // where Unable: the cause and the fix
+    bool outputOnly = false; // Unable as an SPP port is, which the firmware setup can change
 };
 
 // One way of reaching the port's registers, chosen once when the driver opens.

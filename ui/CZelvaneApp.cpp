@@ -7,7 +7,6 @@
 #include "Logging.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
-#include "WinIo.h"
 
 #include <QLocale>
 #include <cstdio>

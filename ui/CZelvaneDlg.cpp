@@ -164,6 +164,16 @@ void CZelvaneDlg::OpenPortDriver()
         WatchForStuckPort(); // the window shows meanwhile, and hears how it went later
 }
 
+QString CZelvaneDlg::WhyDataPinsCannotRead(const PortThread::Opening &opening)
+{
+    if (!opening.opened)
+        return tr("没有打开并口。");
+    if (opening.dataDirection.outputOnly)
+        return tr(
+            "此并口处于 SPP 模式，数据线只能输出；请在 BIOS 设置中改为 PS/2、EPP 或 ECP 模式。");
+    return QString::fromStdString(opening.dataDirection.why);
+}
+
 void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
 {
     if (std::exchange(m_saidStuck, false)) // a late opening: the kernel has let go
@@ -172,7 +182,7 @@ void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
     m_kernelPort = opening.kernelPort;
     const bool able = opening.dataDirection.answer != DirectionAbility::Unable;
     m_dataInputs->setEnabled(able);
-    m_dataInputs->setToolTip(able ? QString() : QString::fromStdString(opening.dataDirection.why));
+    m_dataInputs->setToolTip(able ? QString() : WhyDataPinsCannotRead(opening));
     if (opening.opened) {
         qCInfo(lcPort).noquote() << "port opened:" << opening.description;
         return;
@@ -371,12 +381,9 @@ void CZelvaneDlg::OnSysCommand(int commandId)
         OnAboutButton(IDC_ABOUT_BUTTON);
 }
 
-// A data pin turned into an input reads, and is not written.
+// Where the port thread finds the data pin turned into an input, the click writes nothing.
 void CZelvaneDlg::OnClickOutputPin(int controlId)
 {
-    const ConnectorPin *pin = findPinByControlId(static_cast<unsigned>(controlId));
-    if (m_dataIn && pin && pin->group == PinGroup::Data)
-        return;
     SendToPort({PanelRequest::Click, static_cast<unsigned>(controlId)});
 }
 

@@ -78,6 +78,7 @@ private:
     void ShowDataPinsAs(bool in);
     void ShowPortOutcome(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
     void TellOpening(const PortThread::Opening &opening);
+    static QString WhyDataPinsCannotRead(const PortThread::Opening &opening);
     void WatchForStuckPort();
     void SayPortIsStuck();
     PortMessageLine &line();

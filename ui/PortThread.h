@@ -31,8 +31,9 @@ public:
         DirectionAbility dataDirection;     // whether its data lines can be turned in
     };
 
+    // From the opening on, the levels are the port thread's: the window reads them no more.
     explicit PortThread(PinLevels &levels, QObject *parent = nullptr);
-    // Ends the thread, unless close() had to leave it to the kernel.
+    // Closes as close() does, if it has not; a thread left to the kernel stays there.
     ~PortThread() override;
 
     // Opens the driver there and waits for the outcome at most `wait`: nullopt if the kernel

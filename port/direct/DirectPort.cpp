@@ -57,10 +57,10 @@ DirectionAbility DirectPort::dataDirectionAbility()
         m_ability = DirectionAbility{DirectionAbility::Untested};
         for (const ParallelPort &port : machine.ports)
             if (port.base == m_base)
-                m_ability =
-                    ModesAllowDataInputs(port.modes)
-                        ? DirectionAbility{DirectionAbility::Able}
-                        : DirectionAbility{DirectionAbility::Unable, DiagnoseOutputOnlyPort()};
+                m_ability = ModesAllowDataInputs(port.modes)
+                                ? DirectionAbility{DirectionAbility::Able}
+                                : DirectionAbility{DirectionAbility::Unable,
+                                                   DiagnoseOutputOnlyPort(), true};
     }
     return *m_ability;
 }
@@ -87,9 +87,9 @@ bool DirectPort::setDataDirection(DataDirection direction)
 {
     const bool inputs = direction == DataDirection::In;
     if (inputs && dataDirectionAbility().answer == DirectionAbility::Untested)
-        m_ability = dataLinesRead()
-                        ? DirectionAbility{DirectionAbility::Able}
-                        : DirectionAbility{DirectionAbility::Unable, DiagnoseOutputOnlyPort()};
+        m_ability = dataLinesRead() ? DirectionAbility{DirectionAbility::Able}
+                                    : DirectionAbility{DirectionAbility::Unable,
+                                                       DiagnoseOutputOnlyPort(), true};
     if (inputs && m_ability->answer == DirectionAbility::Unable) {
         m_notice = PortNotice{PortNotice::Kind::Failed, describe() + ": " + m_ability->why,
                               m_ability->why};

@@ -1,4 +1,5 @@
 #include "KernelParport.h"
+#include "PortDoctor.h"
 #include "PpdevSystem.h"
 #include "ThreadWakeTimer.h"
 
@@ -92,6 +93,11 @@ public:
             return "pid " + pid + (name.empty() ? "" : " " + name);
         }
         return {};
+    }
+
+    std::string describeHolder(unsigned portNumber) override
+    {
+        return DiagnoseHeldPort(ThisMachine(), portNumber);
     }
 
     int openHolder(unsigned portNumber) override

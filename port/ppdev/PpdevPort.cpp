@@ -66,7 +66,7 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
 // free in the kernel too.
 PpdevPort::~PpdevPort()
 {
-    if (m_dataIn && !m_keepDirection && !m_lost && (m_held || takeTurn(false))) {
+    if (m_dataIn && !m_keepDirection && !m_lost && (m_held || takeTurn(false, true))) {
         turnDataLines(false);
         if (!m_held)
             EndTurn(*m_system, m_fd, m_reserved);
@@ -170,7 +170,7 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
 {
     const auto otherProgram = [this](const std::string &holder) {
         return [this, holder] {
-            const std::string who = DiagnoseHeldPort(ThisMachine(), m_portNumber);
+            const std::string who = m_system->describeHolder(m_portNumber);
             const std::string detail = who.empty() ? "held by " + holder : who;
             return PortNotice{PortNotice::Kind::OtherProgram,
                               "another program is using the port (" + detail +
@@ -229,12 +229,8 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
         if (outcome.error == ENXIO) { // another program's PPEXCL, or a port that went away
             m_presenceChecked = false;
             if (stillThere())
-                tell(Cause::Exclusive, [] {
-                    return PortNotice{PortNotice::Kind::OtherProgram,
-                                      "the port is held exclusively by another program; the "
-                                      "access failed",
-                                      "held exclusively"};
-                });
+                tell(Cause::Exclusive,
+                     [] { return failure("the port is held exclusively by another program"); });
         } else if (meansGone(outcome.error)) {
             markLost(outcome.error);
         } else {
@@ -252,6 +248,11 @@ bool PpdevPort::turnDataLines(bool in)
     const int error = m_system->control(m_fd, PPDATADIR, &reverse);
     if (meansGone(error))
         markLost(error);
+    else if (error != 0)
+        tell(Cause::NoDirection, [&] {
+            return failure(std::string("cannot turn the data lines ") + (in ? "in" : "out") +
+                           because(error));
+        });
     return error == 0;
 }
 
@@ -285,12 +286,13 @@ bool PpdevPort::controlPutBack()
     return false;
 }
 
-bool PpdevPort::takeTurn(bool peek)
+bool PpdevPort::takeTurn(bool peek, bool despiteRecentSighting)
 {
     if (m_lost || (m_fd < 0 && !reopen()) || !lockReady())
         return false;
-    const TurnOutcome outcome = TakeTurn(
-        *m_system, m_fd, {m_system->now() + kAccessWait, peek, quietLongEnough(), m_reserved});
+    const TurnOutcome outcome = TakeTurn(*m_system, m_fd,
+                                         {m_system->now() + kAccessWait, peek,
+                                          despiteRecentSighting || quietLongEnough(), m_reserved});
     if (outcome.turn != Turn::Had)
         return turnFailed(outcome, peek);
     if (!stillThere() || !controlPutBack()) {
@@ -305,7 +307,7 @@ DirectionAbility PpdevPort::dataDirectionAbility()
 {
     if (m_modes & PARPORT_MODE_TRISTATE)
         return {DirectionAbility::Able};
-    return {DirectionAbility::Unable, DiagnoseOutputOnlyPort()};
+    return {DirectionAbility::Unable, DiagnoseOutputOnlyPort(), true};
 }
 
 bool PpdevPort::setDataDirection(DataDirection direction)

@@ -69,7 +69,9 @@ private:
 
     bool read(PortRegister reg, std::uint8_t &value, bool peek);
     bool access(unsigned long request, unsigned char &byte, bool peek);
-    bool takeTurn(bool peek);
+    // despiteRecentSighting: claim a port the kernel shows free even within the quiet spell
+    // (the last access of all, which puts the data lines back out).
+    bool takeTurn(bool peek, bool despiteRecentSighting = false);
     bool turnFailed(const TurnOutcome &outcome, bool peek);
     bool lockReady();
     bool controlPutBack();
@@ -80,6 +82,7 @@ private:
     void markLost(int error);
     // What went wrong, so that each is told once until an access succeeds again.
     enum class Cause {
+        NoDirection,
         CopyBusy,
         OtherProgram,
         Unseen,

@@ -31,6 +31,10 @@ public:
     // The process that has the lock, as "pid 1234 zelvanectl", as far as the kernel says.
     virtual std::string lockHolder() = 0;
 
+    // Who holds port portNumber, as the doctor names the programs behind it; it looks through
+    // every process, so it is asked only for a notice that will be told.
+    virtual std::string describeHolder(unsigned portNumber) = 0;
+
     // The kernel's word on who holds port portNumber ("none" when free), read through a
     // descriptor kept open, as it is read before every claim.
     virtual int openHolder(unsigned portNumber) = 0;

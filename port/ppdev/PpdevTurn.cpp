@@ -40,8 +40,7 @@ TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request)
             system.unlock();
         return outcome;
     };
-    // Armed before the holder is read, so that the claim is bounded however the read and the
-    // claim fall between the wakes.
+    // The wakes repeat, so one that lands before the claim sleeps still leaves the next.
     if (const int error = system.armClaimBound(kClaimSlice))
         return giveBack({Turn::NoTimer, error});
     std::string holder;

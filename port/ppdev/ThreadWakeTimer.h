@@ -13,8 +13,7 @@ class ThreadWakeTimer {
 public:
     static int wakeSignal();
 
-    // Both return 0 or the errno of what failed (no timer for this thread, no room for its
-    // signal).
+    // 0 or the errno of what failed (no timer for this thread, no room for its signal).
     static int arm(std::chrono::nanoseconds period);
-    static int disarm();
+    static void disarm();
 };

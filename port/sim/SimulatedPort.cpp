@@ -66,7 +66,7 @@ bool SimulatedPort::writeRegister(PortRegister reg, std::uint8_t value)
         m_data = value;
         break;
     case PortRegister::Status:
-        break; // input lines: a write has no effect
+        break;                  // input lines: a write has no effect
     case PortRegister::Control: // with the data lines in, a control write keeps them in
         m_control = static_cast<std::uint8_t>(value | (m_control & kDirectionBit));
         break;
@@ -76,8 +76,7 @@ bool SimulatedPort::writeRegister(PortRegister reg, std::uint8_t value)
 
 bool SimulatedPort::setDataDirection(DataDirection direction)
 {
-    m_control = static_cast<std::uint8_t>(direction == DataDirection::In
-                                              ? m_control | kDirectionBit
-                                              : m_control & ~kDirectionBit);
+    m_control = static_cast<std::uint8_t>(
+        direction == DataDirection::In ? m_control | kDirectionBit : m_control & ~kDirectionBit);
     return true;
 }

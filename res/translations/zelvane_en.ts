@@ -82,6 +82,14 @@
         <source>数据端口作为输入(&amp;I)</source>
         <translation>&amp;Data pins as inputs</translation>
     </message>
+    <message>
+        <source>没有打开并口。</source>
+        <translation>No port is open.</translation>
+    </message>
+    <message>
+        <source>此并口处于 SPP 模式，数据线只能输出；请在 BIOS 设置中改为 PS/2、EPP 或 ECP 模式。</source>
+        <translation>This port is in SPP mode, whose data lines only drive; set it to PS/2, EPP or ECP in the firmware setup.</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>

@@ -82,6 +82,14 @@
         <source>数据端口作为输入(&amp;I)</source>
         <translation>資料埠作為輸入(&amp;I)</translation>
     </message>
+    <message>
+        <source>没有打开并口。</source>
+        <translation>沒有開啟並列埠。</translation>
+    </message>
+    <message>
+        <source>此并口处于 SPP 模式，数据线只能输出；请在 BIOS 设置中改为 PS/2、EPP 或 ECP 模式。</source>
+        <translation>此並列埠處於 SPP 模式，資料線只能輸出；請在 BIOS 設定中改為 PS/2、EPP 或 ECP 模式。</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>

@@ -108,6 +108,11 @@ struct ScriptedKernel final : PpdevSystem {
     }
     void unlock() override { record("unlock"); }
     std::string lockHolder() override { return "pid 77 zelvanectl"; }
+    std::string describeHolder(unsigned) override
+    {
+        ++m_holderDescriptions;
+        return "held by ppdev0: pid 42 avrdude";
+    }
     int openHolder(unsigned) override { return 0; }
     int readHolder(std::string &holder) override
     {
@@ -117,8 +122,10 @@ struct ScriptedKernel final : PpdevSystem {
         record("holder");
         return next("holder");
     }
-    int armClaimBound(std::chrono::nanoseconds) override
+    int armClaimBound(std::chrono::nanoseconds period) override
     {
+        if (period > 10ms)
+            ADD_FAILURE() << "a claim bound of " << period.count() << " ns, not 10 ms";
         m_armed = next("arm") == 0;
         return m_armed ? 0 : EAGAIN;
     }
@@ -134,6 +141,7 @@ struct ScriptedKernel final : PpdevSystem {
     Calls &m_calls;
     int m_nextFd = 3;
     bool m_armed = false;
+    int m_holderDescriptions = 0; // each a look through every process
     Clock::time_point m_now = Clock::time_point(1000s);
     std::optional<Clock::time_point> m_busySince;
 };
@@ -269,6 +277,7 @@ TEST(PpdevPort, AnotherProgramIsLeftAloneForTheQuietSpellSinceItWasLastSeen)
             EXPECT_EQ(calls, (Calls{"lock", "holder", "unlock"})) << "looked, never claimed";
         }
     }
+    EXPECT_EQ(kernel->m_holderDescriptions, 2) << "the programs are looked for only to be told";
 }
 
 // A copy that keeps the lock, running or stopped, costs an access at most the wait, and a
@@ -292,6 +301,7 @@ TEST(PpdevPort, ALockKeptByAnotherCopyCostsAtMostTheWait)
     std::uint8_t status = 0;
     EXPECT_FALSE(port->readRegisterNow(PortRegister::Status, status));
     EXPECT_EQ(calls, Calls{"lock"}) << "a read that never waits looks once";
+    EXPECT_EQ(noticeText(*port), "") << "and a lost race of a poll is no news";
     EXPECT_FALSE(port->reserve()) << "a reservation waits as long and no longer";
     EXPECT_LE(kernel->m_now - start, 2 * PpdevPort::kAccessWait + 2ms);
 }
@@ -350,6 +360,27 @@ TEST(PpdevPort, DataLinesTurnInWhereTheKernelSaysAndOutAgainAtTheClose)
               "(bidirectional), EPP or ECP in the firmware setup");
     EXPECT_FALSE(port->setDataDirection(DataDirection::In));
     EXPECT_EQ(calls, Calls{}) << "not even tried";
+}
+
+// Turned in, the data lines come back in on a fresh descriptor before anything else, and go
+// out at the close even while another program was seen a moment ago.
+TEST(PpdevPort, DataLinesStayInThroughAReopenAndGoOutAtTheCloseWhateverWasSeen)
+{
+    ScriptedKernel::Script script{{{"claim", {0, kSleeps}}}, {}, {}};
+    Calls calls;
+    auto [port, kernel] = openOnScript(script, calls);
+    ASSERT_TRUE(port);
+    EXPECT_TRUE(port->setDataDirection(DataDirection::In));
+    EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x11)) << "cut short, reopened";
+    kernel->m_now += PpdevPort::kQuietSpell;
+    calls.clear();
+    EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x22));
+    script.holders = {"ppdev0"};
+    EXPECT_FALSE(port->writeRegister(PortRegister::Data, 0x33));
+    port.reset();
+    EXPECT_EQ(calls, (Calls{"lock", "holder", "claim 4", "modes 4", "datadir 4 1", "wdata 4 34",
+                            "release 4", "unlock", "lock", "holder", "unlock", "lock", "holder",
+                            "claim 4", "datadir 4 0", "release 4", "unlock", "close 4"}));
 }
 
 // A claim cut short: that descriptor is closed once the holder's release has had time to

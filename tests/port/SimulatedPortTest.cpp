@@ -66,4 +66,22 @@ TEST(SimulatedPort, StatusIsInputOnly)
     EXPECT_EQ(read(port, PortRegister::Status), before);
 }
 
+// Turned in, the data lines read what the outside puts on them (high where nothing does) and
+// the plug carries that to the status inputs; a control write keeps them in; turned out, the
+// pins show the latch, written meanwhile.
+TEST(SimulatedPort, DataLinesTurnedInReadTheOutside)
+{
+    SimulatedPort port;
+    port.writeRegister(PortRegister::Data, 0x00);
+    port.setDataPinsPulledLow(0x02);
+    ASSERT_TRUE(port.setDataDirection(DataDirection::In));
+    port.writeRegister(PortRegister::Data, 0x5A);
+    port.writeRegister(PortRegister::Control, 0x04);
+    EXPECT_EQ(read(port, PortRegister::Data), 0xFD);
+    EXPECT_EQ(read(port, PortRegister::Status), 0x6F) << "S4 low, the others high";
+    EXPECT_EQ(read(port, PortRegister::Control) & 0x20, 0x20);
+    ASSERT_TRUE(port.setDataDirection(DataDirection::Out));
+    EXPECT_EQ(read(port, PortRegister::Data), 0x5A);
+}
+
 } // namespace

@@ -105,6 +105,49 @@ TEST_F(WinIoTest, APortThatGoesAwayIsReportedOnceAndCountsAsClosed)
     EXPECT_EQ(trace, (CallTrace{"write 0x378 0x01", "close"})) << "closed at the loss, only then";
 }
 
+// A backend whose accesses fail, each with two things to tell, and whose data lines will not
+// turn.
+class FailingPort final : public PortBackend {
+public:
+    bool readRegister(PortRegister, std::uint8_t &) override { return false; }
+    bool writeRegister(PortRegister, std::uint8_t) override
+    {
+        m_notices = {{PortNotice::Kind::OtherProgram, "first", ""},
+                     {PortNotice::Kind::Failed, "second", ""}};
+        return false;
+    }
+    std::string describe() const override { return "failing"; }
+    DirectionAbility dataDirectionAbility() override { return {DirectionAbility::Able}; }
+    std::optional<PortNotice> takeNotice() override
+    {
+        if (m_notices.empty())
+            return std::nullopt;
+        PortNotice first = m_notices.front();
+        m_notices.erase(m_notices.begin());
+        return first;
+    }
+
+private:
+    std::vector<PortNotice> m_notices;
+};
+
+// Every notice of a failed access is told, in order; a direction the port refused is not
+// taken for the port's.
+TEST(WinIoFailures, EveryNoticeIsToldAndARefusedDirectionIsNotTaken)
+{
+    SetPortOpener([] { return PortOpening{std::make_unique<FailingPort>(), {}}; });
+    std::vector<std::string> told;
+    SetPortNoticeHandler([&](const PortNotice &notice) { told.push_back(notice.text); });
+    ASSERT_TRUE(InitializeWinIo());
+    EXPECT_FALSE(SetPortVal(0x378, 0x01, 1));
+    EXPECT_EQ(told, (std::vector<std::string>{"first", "second"}));
+    EXPECT_FALSE(SetDataDirection(DataDirection::In));
+    EXPECT_EQ(CurrentDataDirection(), DataDirection::Out);
+    ShutdownWinIo();
+    SetPortNoticeHandler(nullptr);
+    SetPortOpener(nullptr);
+}
+
 // The default opener opens the selected choice; a second opening without a shutdown between
 // replaces the first, closing it once.
 TEST(WinIoOpening, SelectedChoiceThroughTheLayerAndASecondOpeningIsHarmless)

@@ -61,6 +61,20 @@ public:
     std::string describe() const override { return "recording port"; }
     std::optional<PortNotice> takeNotice() override { return std::exchange(m_notice, {}); }
 
+    // From now on its data lines turn, as on a PS/2 port.
+    void makeBidirectional() { m_bidirectional = true; }
+    DirectionAbility dataDirectionAbility() override
+    {
+        return m_bidirectional ? DirectionAbility{DirectionAbility::Able}
+                               : PortBackend::dataDirectionAbility();
+    }
+    bool setDataDirection(DataDirection direction) override
+    {
+        if (m_bidirectional)
+            m_trace.push_back(direction == DataDirection::In ? "data in" : "data out");
+        return m_bidirectional;
+    }
+
     // Until given null, every access fails, as when another program uses the port; the user
     // hears notice once.
     void refuse(std::optional<PortNotice> notice)
@@ -80,6 +94,7 @@ private:
     std::optional<PortNotice> m_lost;
     std::optional<PortNotice> m_notice;
     bool m_refusing = false;
+    bool m_bidirectional = false;
     CallTrace &m_trace;
     std::deque<std::uint8_t> m_reads;
     std::uint8_t m_fallback;
