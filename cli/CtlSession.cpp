@@ -69,19 +69,29 @@ bool CtlSession::ensureOpen()
     return true;
 }
 
+// Accesses between waits are claimed together; under a reservation each claims on its own.
 bool CtlSession::hold()
 {
-    if (!m_held)
-        m_held = HoldPort();
-    return m_held;
+    if (m_grip == Grip::None && HoldPort())
+        m_grip = Grip::Held;
+    return m_grip != Grip::None;
+}
+
+bool CtlSession::reserve()
+{
+    if (m_grip == Grip::Held)
+        letGo();
+    if (m_grip == Grip::None && ReservePort())
+        m_grip = Grip::Reserved;
+    return m_grip != Grip::None;
 }
 
 // What a shared port holds may change once it is let go of.
 void CtlSession::letGo()
 {
-    if (m_held) {
+    if (m_grip != Grip::None) {
         LetGoOfPort();
-        m_held = false;
+        m_grip = Grip::None;
         m_known = {};
     }
 }
@@ -92,6 +102,8 @@ bool CtlSession::wait(WaitClock::Time length, During during)
 {
     if (during != During::Pulse || length >= PpdevPort::kAccessWait)
         letGo();
+    else if (!reserve())
+        return false;
     m_due += length;
     // A pulse's edges and a sleep's end are spun for; a watch's polls need no such care.
     const WaitClock::Woken woken = m_clock.waitUntil(m_due, during != During::Watch,
@@ -153,7 +165,7 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
 // What the register holds: read once, then known from this session's own writes.
 bool CtlSession::current(PortRegister reg, std::uint8_t &value)
 {
-    if (const auto known = m_known[indexOf(reg)]; known && m_held) {
+    if (const auto known = m_known[indexOf(reg)]; known && m_grip != Grip::None) {
         value = *known;
         return true;
     }
@@ -204,6 +216,7 @@ int CtlSession::runLine(const std::vector<CtlCommand> &commands)
         if (StopSignals::received())
             break;
         status = run(*command);
+        letGo(); // nothing is kept across the next command, nor a read of the next line
         if (!m_output.stream().flush())
             status = 1; // the caller tells the write error
     }
@@ -328,6 +341,8 @@ int CtlSession::pulse(const PulseRequest &pulse)
     if (!current(reg, before))
         return failed(cannotRead(reg));
     const auto during = static_cast<std::uint8_t>(before ^ (1u << pulse.pin->bit));
+    if (!reserve())
+        return failed(refusedWrite(reg));
     catchUp();
     for (std::uint64_t n = 0; n < pulse.count; ++n) {
         if (n > 0 && !wait(pulse.period - pulse.width, During::Pulse))

@@ -14,10 +14,11 @@
 #include <ostream>
 
 // Runs commands in order within one opening of the port, line after line. A ppdev port is
-// held from an access to the next pause: sleep and watch's polls let go of it, and so does
-// a pulse's wait of an access bound or more; shorter pulse waits keep it, so that another
-// program's claim cannot stretch a pulse. What this session last wrote is known while it
-// holds the port, so a run of set and pulse costs one register access each.
+// claimed for one command's accesses and let go of after it, and never kept across a wait:
+// a pulse keeps only other copies of ours off the port between its edges (each edge claims on
+// its own), and lets them in too in a wait of an access bound or more. So another program is
+// never left asleep in the kernel's claim against us. What this session last wrote is known
+// while it has the port, so a pulse train costs one register access an edge.
 //
 // A line's waits run to deadlines on its own timeline: each ends where the line began plus
 // the lengths of the waits before it (a watch's polls on its interval's grid), never where
@@ -44,6 +45,7 @@ private:
 
     bool ensureOpen();
     bool hold();
+    bool reserve();
     void letGo();
     bool wait(WaitClock::Time length, During during);
     void catchUp();
@@ -74,7 +76,7 @@ private:
     const PinLogic m_logic;
     bool m_readerGone = false;
     bool m_open = false;
-    bool m_held = false;
+    enum class Grip { None, Held, Reserved } m_grip = Grip::None;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
     std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too

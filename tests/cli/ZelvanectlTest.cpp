@@ -334,8 +334,10 @@ TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
               "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
 }
 
-// A pulse keeps a shared port between its edges, unless its wait is an access bound long.
-TEST(Zelvanectl, OnlyLongPulsesLetThePortGo)
+// A shared port is claimed for one command's accesses and let go of after it; between a
+// pulse's edges only other copies are kept off (each edge claims on its own), and not even
+// they in a wait of an access bound or more.
+TEST(Zelvanectl, ThePortIsClaimedPerCommandAndOnlyReservedBetweenPulseEdges)
 {
     class HoldingPort final : public PortBackend {
     public:
@@ -358,22 +360,31 @@ TEST(Zelvanectl, OnlyLongPulsesLetThePortGo)
             m_trace.push_back("hold");
             return true;
         }
+        bool reserve() override
+        {
+            m_trace.push_back("reserve");
+            return true;
+        }
         void letGo() override { m_trace.push_back("let go"); }
 
     private:
         CallTrace &m_trace;
     };
-    const std::pair<const char *, CallTrace> cases[] = {
-        {"249ms", {"hold", "read", "write 0x01", "write 0x00", "let go", "close"}},
-        {"250ms",
-         {"hold", "read", "write 0x01", "let go", "hold", "write 0x00", "let go", "close"}},
+    const std::pair<std::vector<std::string>, CallTrace> cases[] = {
+        {{"pulse", "D0", "249ms"},
+         {"hold", "read", "let go", "reserve", "write 0x01", "write 0x00", "let go", "close"}},
+        {{"pulse", "D0", "250ms"},
+         {"hold", "read", "let go", "reserve", "write 0x01", "let go", "hold", "write 0x00",
+          "let go", "close"}},
+        {{"set", "D0=1", "set", "D1=1"},
+         {"hold", "read", "write 0x01", "let go", "hold", "read", "write 0x02", "let go", "close"}},
     };
-    for (const auto &[width, accesses] : cases) {
+    for (const auto &[line, accesses] : cases) {
         CallTrace trace;
         SetPortOpener([&] { return PortOpening{std::make_unique<HoldingPort>(trace), {}}; });
-        EXPECT_EQ(zelvanectl({"pulse", "D0", width}).status, 0);
+        EXPECT_EQ(zelvanectl(line).status, 0);
         SetPortOpener(nullptr);
-        EXPECT_EQ(trace, accesses) << width;
+        EXPECT_EQ(trace, accesses) << line[0] << " " << line[2];
     }
 }
 

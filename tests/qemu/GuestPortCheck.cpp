@@ -877,6 +877,46 @@ int runPortGoesAway()
     return 0;
 }
 
+// zelvanectl reading a script, fed one line and then idle: it keeps no claim while it waits
+// for the next line, so another program's claim goes through at once (bounded here at
+// 50 ms, after which it would be cut short).
+int runZelvanectlIdle()
+{
+    int script[2];
+    if (pipe(script) != 0)
+        return 1;
+    const pid_t ctl = fork();
+    if (ctl == 0) {
+        dup2(script[0], STDIN_FILENO);
+        close(script[1]);
+        std::ostringstream out, err;
+        _exit(RunZelvanectl({"--port", "ppdev", "-"}, {std::cin, out, err}));
+    }
+    close(script[0]);
+    CHECK(write(script[1], "set D0=1\n", 9) == 9, "a line fed");
+    usleep(500000); // done with it, and waiting for the next
+    struct sigaction note {};
+    note.sa_handler = noteSignal;
+    sigaction(SIGALRM, &note, nullptr);
+    const int fd = open("/dev/parport0", O_RDWR);
+    const itimerval bound{{0, 0}, {0, 50000}};
+    setitimer(ITIMER_REAL, &bound, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const int claimed = ioctl(fd, PPCLAIM);
+    const double ms = secondsSince(start) * 1000;
+    const itimerval off{};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    CHECK(claimed == 0, "another program's claim went through (%.1f ms)", ms);
+    std::printf("GUEST-TIMING another program's claim beside an idle zelvanectl: %.1f ms\n", ms);
+    ioctl(fd, PPRELEASE);
+    close(fd);
+    close(script[1]);
+    int status = 0;
+    waitpid(ctl, &status, 0);
+    CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 0, "zelvanectl ended well (0x%X)", status);
+    return 0;
+}
+
 // zelvanectl's own path, in process: a sequence over direct I/O and over ppdev, its bytes
 // on the cable.
 int runZelvanectl(const char *port, const char *first, const char *second)
@@ -1086,6 +1126,8 @@ int main(int argc, char *argv[])
         rc = runDataInputs("ppdev");
     else if (mode == "data-inputs-unknown")
         rc = runDataInputs("direct, a port the kernel does not know");
+    else if (mode == "ctl-idle")
+        rc = runZelvanectlIdle();
     else if (mode == "held-by-copy")
         rc = runHeldByACopy();
     else if (mode == "copy-holder")
