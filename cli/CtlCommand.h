@@ -48,9 +48,12 @@ struct CtlCommand {
         Pulse,
         Sleep,
         Watch,
+        DataDirection,
         LoopbackTest
     } kind;
-    std::string target;                    // read: data|status|control|all; write: data|control
+    std::string
+        target;        // read: data|status|control|all; write: data|control; data-direction: in|out
+    bool keep = false; // data-direction: left so when the port closes
     std::vector<PinSetting> settings;      // set, toggle
     std::vector<const ConnectorPin *> get; // get
     std::uint8_t byte = 0;                 // write

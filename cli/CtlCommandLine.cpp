@@ -200,6 +200,16 @@ void watch(Words &words, CtlCommand &command)
         watch.pins.assign(kStatusPins.begin(), kStatusPins.end());
 }
 
+void dataDirection(Words &words, CtlCommand &command)
+{
+    static const char *const directions[] = {"in", "out"};
+    command.target =
+        directions[KeywordIndex(value(words, "data-direction"), directions, "data-direction")];
+    static const KnownOption options[] = {{"keep", 0, false}};
+    words.options("data-direction", options,
+                  [&](std::size_t, const std::string &) { command.keep = true; });
+}
+
 struct CommandEntry {
     const char *name;
     CtlCommand::Kind kind;
@@ -236,6 +246,9 @@ const CommandEntry kCommands[] = {
      "every 20 ms by default; --vcd records a trace; --format prints only the\n"
      "events, each as FORMAT: %p pin, %s signal, %e edge, %l level, %t seconds,\n"
      "%T UTC time, %% a percent sign"},
+    {"data-direction", CtlCommand::DataDirection, dataDirection, "data-direction in|out [--keep]",
+     "D0-D7 as inputs (on a PS/2, EPP or ECP port) or outputs again; out again\n"
+     "when zelvanectl ends, unless --keep"},
     {"loopback-test", CtlCommand::LoopbackTest, noArguments, "loopback-test",
      "checks a loopback plug (D0->S3 ... D4->S7) wire by wire"},
 };

@@ -155,10 +155,15 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     for (const PinLevel &level : m_logic.levels(PinsOf(reg), value))
         trace(*level.pin, level.level);
     // A trace shows what the inputs answered to each write, not only what the watch saw.
-    std::uint8_t status = 0;
-    if (!m_tracedInputs.empty() && read(PortRegister::Status, status))
-        for (const ConnectorPin *pin : m_tracedInputs)
-            trace(*pin, m_logic.level(*pin, status));
+    std::array<std::optional<std::uint8_t>, 3> inputs{};
+    for (const ConnectorPin *pin : m_tracedInputs) {
+        auto &value = inputs[indexOf(*pin->reg)];
+        std::uint8_t byte = 0;
+        if (!value && read(*pin->reg, byte))
+            value = byte;
+        if (value)
+            trace(*pin, m_logic.level(*pin, *value));
+    }
     return true;
 }
 
@@ -242,7 +247,7 @@ int CtlSession::run(const CtlCommand &command)
     case CtlCommand::Ports:
         return ports();
     case CtlCommand::Pins:
-        m_output.pinList();
+        m_output.pinList(dataIn());
         return 0;
     case CtlCommand::Sleep:
         wait(command.wait, During::Pause);
@@ -252,7 +257,11 @@ int CtlSession::run(const CtlCommand &command)
     }
     if (!ensureOpen())
         return 1;
+    if (const std::string wrong = directionMismatch(command); !wrong.empty())
+        return failed(wrong);
     switch (command.kind) {
+    case CtlCommand::DataDirection:
+        return dataDirection(command);
     case CtlCommand::Read:
         return readCommand(command);
     case CtlCommand::Get:
@@ -269,6 +278,48 @@ int CtlSession::run(const CtlCommand &command)
     default:
         return loopbackTest();
     }
+}
+
+bool CtlSession::dataIn() const
+{
+    return CurrentDataDirection() == DataDirection::In;
+}
+
+// A data pin written while it is an input, watched while it is an output, or a loopback test
+// of lines that do not drive: what is wrong, or empty.
+std::string CtlSession::directionMismatch(const CtlCommand &command) const
+{
+    const auto isData = [](const ConnectorPin *pin) { return pin->group == PinGroup::Data; };
+    if (dataIn()) {
+        const auto written = command.pinsWritten();
+        if (const auto pin = std::find_if(written.begin(), written.end(), isData);
+            pin != written.end())
+            return std::string((*pin)->label) +
+                   " is an input now; data-direction out makes it an output again";
+        if (command.kind == CtlCommand::LoopbackTest)
+            return "the loopback test drives D0-D4; data-direction out first";
+    } else if (command.kind == CtlCommand::Watch) {
+        const auto &pins = command.watch.pins;
+        if (const auto pin = std::find_if(pins.begin(), pins.end(), isData); pin != pins.end())
+            return std::string((*pin)->label) +
+                   " is an output; data-direction in makes D0-D7 inputs";
+    }
+    return {};
+}
+
+int CtlSession::dataDirection(const CtlCommand &command)
+{
+    const bool in = command.target == "in";
+    if (const DirectionAbility able = DataDirectionAbility();
+        in && able.answer == DirectionAbility::Unable)
+        return failed("cannot make D0-D7 inputs: " + able.why);
+    if (!SetDataDirection(in ? DataDirection::In : DataDirection::Out))
+        return failed(std::string("the port refused to turn the data lines ") +
+                      (in ? "in" : "out"));
+    m_known = {};
+    if (command.keep)
+        KeepDataDirectionAtClose();
+    return 0;
 }
 
 int CtlSession::ports()
@@ -364,20 +415,33 @@ int CtlSession::watch(const WatchRequest &watch)
 {
     const WaitClock::Time start = m_due;
     WaitClock::Time lastEvent = start;
-    std::optional<std::uint8_t> last;
+    std::vector<PortRegister> registers; // the watched pins', status first
+    for (PortRegister reg : {PortRegister::Status, PortRegister::Data})
+        if (std::any_of(watch.pins.begin(), watch.pins.end(),
+                        [reg](const ConnectorPin *pin) { return pin->reg == reg; }))
+            registers.push_back(reg);
+    std::optional<std::array<std::uint8_t, 3>> last;
     std::uint64_t events = 0;
     while (true) {
-        std::uint8_t value = 0;
-        if (!read(PortRegister::Status, value))
-            return failed(cannotRead(PortRegister::Status));
+        std::array<std::uint8_t, 3> value{};
+        for (PortRegister reg : registers)
+            if (!read(reg, value[indexOf(reg)]))
+                return failed(cannotRead(reg));
         const EventTime at = m_clock.stamp();
-        if (!last && watch.format.empty())
-            m_output.registerValue(PortRegister::Status, value, m_logic.levels(watch.pins, value),
-                                   &at);
+        for (PortRegister reg : registers) { // the state line, one a register
+            if (last || !watch.format.empty())
+                break;
+            std::vector<const ConnectorPin *> pins;
+            std::copy_if(watch.pins.begin(), watch.pins.end(), std::back_inserter(pins),
+                         [reg](const ConnectorPin *pin) { return pin->reg == reg; });
+            const std::uint8_t byte = value[indexOf(reg)];
+            m_output.registerValue(reg, byte, m_logic.levels(pins, byte), &at);
+        }
         for (const ConnectorPin *pin : watch.pins) {
-            const unsigned level = m_logic.level(*pin, value);
+            const std::size_t in = indexOf(*pin->reg);
+            const unsigned level = m_logic.level(*pin, value[in]);
             trace(*pin, level);
-            if (!last || level == m_logic.level(*pin, *last))
+            if (!last || level == m_logic.level(*pin, (*last)[in]))
                 continue;
             if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {
                 watchEvent(watch, *pin, level, at);

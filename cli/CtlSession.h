@@ -68,6 +68,9 @@ private:
     void watchEvent(const WatchRequest &watch, const ConnectorPin &pin, unsigned level,
                     const EventTime &at);
     int loopbackTest();
+    int dataDirection(const CtlCommand &command);
+    bool dataIn() const;
+    std::string directionMismatch(const CtlCommand &command) const;
 
     CtlOutput &m_output;
     std::ostream &m_err;

@@ -54,8 +54,9 @@ const ConnectorPin &OutputNamed(const std::string &name, const std::string &of)
 const ConnectorPin &InputNamed(const std::string &name, const std::string &of)
 {
     const ConnectorPin &pin = SignalPinNamed(name, of);
-    if (pin.group != PinGroup::Status)
-        throw UsageError{of + ": " + std::string(pin.label) + " is not an input (S3-S7)"};
+    if (pin.group != PinGroup::Status && pin.group != PinGroup::Data)
+        throw UsageError{of + ": " + std::string(pin.label) +
+                         " is not an input (S3-S7, or D0-D7 after data-direction in)"};
     return pin;
 }
 

@@ -1,4 +1,5 @@
 #include "CtlOutput.h"
+#include "PortDoctor.h"
 
 #include "KernelParport.h"
 #include "LoopbackJudge.h"
@@ -31,6 +32,7 @@ public:
         line["base"] = port.base ? "0x" + HexAddress(*port.base) : "none";
         line["base_address"] = port.base ? json(*port.base) : json(nullptr);
         line["modes"] = port.modes;
+        line["data_inputs"] = ModesAllowDataInputs(port.modes);
         line["holder"] = port.holder;
         line["may_open"] = mayOpen;
         print(line);
@@ -44,7 +46,7 @@ public:
         print(line);
     }
 
-    void pinList() override
+    void pinList(bool dataIn) override
     {
         for (const ConnectorPin &pin : kConnectorPins) {
             json line = object("pin");
@@ -54,7 +56,7 @@ public:
             line["register"] = pin.reg ? json(RegisterName(*pin.reg)) : json(nullptr);
             line["bit"] = pin.reg ? json(pin.bit) : json(nullptr);
             line["inverted"] = pin.inverted;
-            line["direction"] = PinDirection(pin);
+            line["direction"] = PinDirection(pin, dataIn);
             print(line);
         }
     }

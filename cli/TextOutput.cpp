@@ -1,4 +1,5 @@
 #include "CtlOutput.h"
+#include "PortDoctor.h"
 
 #include "KernelParport.h"
 #include "LoopbackJudge.h"
@@ -18,8 +19,9 @@ public:
     {
         m_out << "parport" << port.number << " node=" << (port.node.empty() ? "none" : port.node)
               << " base=" << (port.base ? "0x" + HexAddress(*port.base) : "none")
-              << " modes=" << port.modes << " holder=" << port.holder
-              << " may-open=" << (mayOpen ? "yes" : "no") << "\n";
+              << " modes=" << port.modes
+              << " data-in=" << (ModesAllowDataInputs(port.modes) ? "yes" : "no")
+              << " holder=" << port.holder << " may-open=" << (mayOpen ? "yes" : "no") << "\n";
     }
 
     void usbPrinter(const UsbPrinter &printer) override
@@ -28,7 +30,7 @@ public:
               << " (printer class: cannot drive single pins)\n";
     }
 
-    void pinList() override
+    void pinList(bool dataIn) override
     {
         char line[96];
         auto row = [&](const char *number, const char *name, const char *signal, const char *reg,
@@ -43,7 +45,8 @@ public:
             const std::string bit = pin.reg ? std::to_string(pin.bit) : "-";
             row(number.c_str(), std::string(pin.label).c_str(),
                 std::string(PinSignalName(pin)).c_str(), pin.reg ? RegisterName(*pin.reg) : "-",
-                bit.c_str(), pin.inverted ? "yes" : "no", std::string(PinDirection(pin)).c_str());
+                bit.c_str(), pin.inverted ? "yes" : "no",
+                std::string(PinDirection(pin, dataIn)).c_str());
         }
     }
 

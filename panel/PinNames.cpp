@@ -73,10 +73,11 @@ const ConnectorPin *FindPinByAnyName(std::string_view name)
     return nullptr;
 }
 
-std::string_view PinDirection(const ConnectorPin &pin)
+std::string_view PinDirection(const ConnectorPin &pin, bool dataIn)
 {
     switch (pin.group) {
     case PinGroup::Data:
+        return dataIn ? "in" : "out";
     case PinGroup::Control:
         return "out";
     case PinGroup::Status:

@@ -12,4 +12,5 @@ std::string_view PinSignalName(const ConnectorPin &pin);
 const ConnectorPin *FindPinByAnyName(std::string_view name);
 
 // "out" for D0-D7 and C0-C3, "in" for S3-S7, "ground".
-std::string_view PinDirection(const ConnectorPin &pin);
+// "in" or "out" ("-" for ground); the data pins are inputs where dataIn says so.
+std::string_view PinDirection(const ConnectorPin &pin, bool dataIn = false);

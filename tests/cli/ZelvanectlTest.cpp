@@ -108,7 +108,8 @@ TEST(Zelvanectl, UsageErrorsSayWhatWasWrong)
         {{"watch", "--interval", "0"}, "--interval must be at least 1us"},
         {{"watch", "--count", "x"}, "--count: \"x\" is not a count"},
         {{"watch", "--duration", "0x10"}, "--duration: \"0x10\" is not a duration"},
-        {{"watch", "--pins", "S3,D0"}, "--pins: D0 is not an input"},
+        {{"watch", "--pins", "S3,C0"}, "--pins: C0 is not an input"},
+        {{"data-direction", "sideways"}, "data-direction: \"sideways\" is not in or out"},
         {{"watch", "--pins", "S3,error"}, "--pins: S3 is given twice"},
         {{"watch", "--pins", "S3,"}, "--pins: \"\" is not a pin"},
         {{"watch", "--i", "1"}, "watch: option \"--i\" is ambiguous (--interval, --idle-timeout)"},
@@ -332,6 +333,46 @@ TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
               "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
               "#1\n1#\n0\"\n#1030\n0#\n1\"\n#2030\n1$\n1!\n#4060\n0$\n0!\n#7060\n1$\n1!\n"
               "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
+}
+
+// D0-D7 turned in read the pins (on the simulated port, high where nothing drives them), are
+// watched as inputs and take no writes; turned out, they show what was set before. Watching
+// them as outputs is refused too.
+TEST(Zelvanectl, DataPinsAsInputs)
+{
+    const Outcome run = zelvanectl({"-p",
+                                    "sim",
+                                    "set",
+                                    "D1=0",
+                                    "data-direction",
+                                    "IN",
+                                    "get",
+                                    "D1",
+                                    "read",
+                                    "data",
+                                    "watch",
+                                    "--pins",
+                                    "S4,D1",
+                                    "-n",
+                                    "0",
+                                    "data-direction",
+                                    "out",
+                                    "get",
+                                    "D1",
+                                    "set",
+                                    "D2=1"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "1\ndata 0xFF D0=1 D1=1 D2=1 D3=1 D4=1 D5=1 D6=1 D7=1\n"
+                       "1000.000042 status 0x7F S4=1\n1000.000042 data 0xFF D1=1\n0\n");
+    for (const auto &[line, says] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"-p", "sim", "data-direction", "in", "set", "D2=1"},
+              "zelvanectl: D2 is an input now; data-direction out makes it an output again\n"},
+             {{"-p", "sim", "watch", "--pins", "D2"},
+              "zelvanectl: D2 is an output; data-direction in makes D0-D7 inputs\n"}}) {
+        const Outcome refused = zelvanectl(line);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.err, says);
+    }
 }
 
 // A shared port is claimed for one command's accesses and let go of after it; between a

@@ -917,6 +917,39 @@ int runZelvanectlIdle()
     return 0;
 }
 
+// zelvanectl with the data lines turned in, ended by SIGTERM in the middle of a sleep: the
+// lines are outputs again, on direct I/O and on ppdev; with --keep they stay in.
+int runZelvanectlDataSignal()
+{
+    CHECK(ioperm(0x378, 3, 1) == 0, "direct access for the comparison");
+    const std::vector<std::vector<std::string>> lines{
+        {"--port", "direct", "data-direction", "in", "sleep", "10s"},
+        {"--port", "ppdev", "data-direction", "in", "sleep", "10s"},
+        {"--port", "ppdev", "data-direction", "in", "--keep", "sleep", "10s"}};
+    for (const auto &line : lines) {
+        const bool keep = line.size() == 7;
+        const pid_t ctl = fork();
+        if (ctl == 0) {
+            std::ostringstream out, err;
+            const int status = RunZelvanectl(line, {std::cin, out, err});
+            std::printf("%s", err.str().c_str());
+            _exit(status);
+        }
+        for (int tries = 0; tries < 200 && !(inb(0x37A) & 0x20); ++tries)
+            usleep(10000);
+        CHECK(inb(0x37A) & 0x20, "%s: turned in", line[1].c_str());
+        kill(ctl, SIGTERM);
+        int status = 0;
+        waitpid(ctl, &status, 0);
+        CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM, "%s: status 0x%X",
+              line[1].c_str(), status);
+        CHECK(bool(inb(0x37A) & 0x20) == keep, "%s%s: %s at the end (0x%02X)", line[1].c_str(),
+              keep ? " --keep" : "", keep ? "in" : "out", inb(0x37A));
+    }
+    outb(inb(0x37A) & 0xDF, 0x37A); // as --keep left them: out for what follows
+    return 0;
+}
+
 // zelvanectl's own path, in process: a sequence over direct I/O and over ppdev, its bytes
 // on the cable.
 int runZelvanectl(const char *port, const char *first, const char *second)
@@ -942,7 +975,7 @@ int runZelvanectlPorts()
     for (const char *expected : {"parport0 node=/dev/parport0 base=0x378 modes=PCSPP",
                                  "parport1 node=/dev/parport1 base=0x278 modes=PCSPP"})
         CHECK(listed.find(expected) != std::string::npos, "lists %s", expected);
-    CHECK(listed.find("holder=none may-open=yes") != std::string::npos,
+    CHECK(listed.find("data-in=yes holder=none may-open=yes") != std::string::npos,
           "free, and root may open it");
     return 0;
 }
@@ -1126,6 +1159,8 @@ int main(int argc, char *argv[])
         rc = runDataInputs("ppdev");
     else if (mode == "data-inputs-unknown")
         rc = runDataInputs("direct, a port the kernel does not know");
+    else if (mode == "ctl-data-signal")
+        rc = runZelvanectlDataSignal();
     else if (mode == "ctl-idle")
         rc = runZelvanectlIdle();
     else if (mode == "held-by-copy")
