@@ -2,12 +2,13 @@
 
 #include "WinIo.h"
 
-#include <QThread>
-
 #include <condition_variable>
 #include <csignal>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <pthread.h>
+#include <thread>
 
 struct PortThread::Shared {
     explicit Shared(PinLevels &levels) : levels(levels) {}
@@ -23,6 +24,13 @@ struct PortThread::Shared {
     std::condition_variable answered;
     std::optional<Opening> opening;
     bool openingAwaited = true;
+
+    // The work sent to the thread, in order; the last of it ends the thread.
+    std::mutex queueMutex;
+    std::condition_variable queued;
+    std::deque<std::function<void()>> work;
+    bool ended = false;
+    std::condition_variable endedNow;
 };
 
 namespace {
@@ -36,6 +44,24 @@ void leaveTerminationSignalsToOthers()
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaddset(&termination, signal);
     pthread_sigmask(SIG_BLOCK, &termination, nullptr);
+}
+
+// The thread: a plain one, asleep on its queue between requests, so that a request costs two
+// wake-ups and nothing else, and an idle window wakes it never.
+void serve(std::shared_ptr<PortThread::Shared> shared)
+{
+    leaveTerminationSignalsToOthers();
+    pthread_setname_np(pthread_self(), "port");
+    std::unique_lock lock(shared->queueMutex);
+    while (!shared->ended) {
+        shared->queued.wait(lock, [&] { return !shared->work.empty(); });
+        std::function<void()> next = std::move(shared->work.front());
+        shared->work.pop_front();
+        lock.unlock();
+        next();
+        lock.lock();
+    }
+    shared->endedNow.notify_all();
 }
 
 PortThread::Opening openDriver()
@@ -61,49 +87,46 @@ std::vector<PortThread *> &leftInKernel()
 } // namespace
 
 PortThread::PortThread(PinLevels &levels, QObject *parent)
-    : QObject(parent), m_shared(std::make_shared<Shared>(levels)), m_thread(new QThread),
-      m_context(new QObject)
+    : QObject(parent), m_shared(std::make_shared<Shared>(levels))
 {
-    m_thread->setObjectName(QStringLiteral("port"));
-    m_context->moveToThread(m_thread);
-    m_thread->start();
-    QMetaObject::invokeMethod(m_context, leaveTerminationSignalsToOthers, Qt::QueuedConnection);
+    std::thread(serve, m_shared).detach(); // its end is awaited through the queue, with a bound
 }
 
 PortThread::~PortThread()
 {
-    if (!close(std::chrono::milliseconds(500)))
-        return; // the thread and its objects are the kernel's now
-    delete m_context;
-    delete m_thread;
+    close(std::chrono::milliseconds(500)); // a thread left to the kernel stays there
+}
+
+void PortThread::post(std::function<void()> work)
+{
+    const std::lock_guard lock(m_shared->queueMutex);
+    m_shared->work.push_back(std::move(work));
+    m_shared->queued.notify_one();
 }
 
 std::optional<PortThread::Opening> PortThread::open(std::chrono::milliseconds wait)
 {
     m_sentAt.emplace_back().start();
     auto shared = m_shared;
-    QMetaObject::invokeMethod(
-        m_context,
-        [shared, this] {
-            SetPortNoticeHandler(
-                [shared](const PortNotice &notice) { shared->notices.push_back(notice); });
-            Opening opening = openDriver();
-            shared->portOpened = opening.opened;
-            std::lock_guard lock(shared->mutex);
-            if (shared->openingAwaited) {
-                shared->opening = std::move(opening);
-                shared->answered.notify_all();
-                return;
-            }
-            QMetaObject::invokeMethod(
-                this,
-                [this, opening] {
-                    m_sentAt.pop_front();
-                    emit opened(opening);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    post([shared, this] {
+        SetPortNoticeHandler(
+            [shared](const PortNotice &notice) { shared->notices.push_back(notice); });
+        Opening opening = openDriver();
+        shared->portOpened = opening.opened;
+        std::lock_guard lock(shared->mutex);
+        if (shared->openingAwaited) {
+            shared->opening = std::move(opening);
+            shared->answered.notify_all();
+            return;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, opening] {
+                m_sentAt.pop_front();
+                emit opened(opening);
+            },
+            Qt::QueuedConnection);
+    });
     std::unique_lock lock(m_shared->mutex);
     if (!m_shared->answered.wait_for(lock, wait, [&] { return m_shared->opening.has_value(); })) {
         m_shared->openingAwaited = false;
@@ -117,21 +140,17 @@ void PortThread::send(const PanelRequest &request)
 {
     m_sentAt.emplace_back().start();
     auto shared = m_shared;
-    QMetaObject::invokeMethod(
-        m_context,
-        [shared, request, this] {
-            if (shared->closing)
-                return;
-            const PanelOutcome outcome =
-                RunPanelRequest(shared->levels, request, shared->portOpened);
-            QMetaObject::invokeMethod(
-                this,
-                [this, outcome, notices = std::exchange(shared->notices, {})] {
-                    finished(outcome, notices);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    post([shared, request, this] {
+        if (shared->closing)
+            return;
+        const PanelOutcome outcome = RunPanelRequest(shared->levels, request, shared->portOpened);
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome, notices = std::exchange(shared->notices, {})] {
+                finished(outcome, notices);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 bool PortThread::sendPoll(const PanelRequest &poll)
@@ -158,14 +177,14 @@ bool PortThread::close(std::chrono::milliseconds wait)
 {
     if (m_shared->closing.exchange(true))
         return !m_stuck;
-    QMetaObject::invokeMethod(
-        m_context,
-        [] {
-            ShutdownWinIo();
-            QThread::currentThread()->quit();
-        },
-        Qt::QueuedConnection);
-    m_stuck = !m_thread->wait(QDeadlineTimer(wait.count()));
+    auto shared = m_shared;
+    post([shared] {
+        ShutdownWinIo();
+        const std::lock_guard lock(shared->queueMutex);
+        shared->ended = true;
+    });
+    std::unique_lock lock(m_shared->queueMutex);
+    m_stuck = !m_shared->endedNow.wait_for(lock, wait, [&] { return m_shared->ended; });
     if (m_stuck)
         leftInKernel().push_back(this);
     return !m_stuck;

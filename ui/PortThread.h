@@ -11,10 +11,9 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
-
-class QThread;
 
 // The one thread that touches the port. The window sends it requests and shows what comes
 // back, so that no access, however long the kernel keeps it, holds up the window; requests
@@ -52,18 +51,18 @@ public:
     // process must end without waiting for it.
     bool close(std::chrono::milliseconds wait);
 
+    struct Shared; // what the thread's work and this object share, outliving either
+
 signals:
     void opened(const PortThread::Opening &opening); // a late opening only
     void done(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
 
 private:
-    struct Shared; // what the thread's work and this object share, outliving either
+    void post(std::function<void()> work);
 
     void finished(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
 
     std::shared_ptr<Shared> m_shared;
-    QThread *m_thread;
-    QObject *m_context; // lives in the thread: the work sent there runs in its event loop
     std::deque<QElapsedTimer> m_sentAt; // of the outstanding requests, oldest first
     bool m_stuck = false;
 };
