@@ -34,6 +34,9 @@ public:
     }
     std::string describe() const override { return "blocking simulated port"; }
 
+    // An access is waiting now.
+    bool keeping() const { return m_keeping; }
+
     // Every access from now on goes through at once.
     void release()
     {
@@ -46,7 +49,9 @@ private:
     void wait()
     {
         std::unique_lock lock(m_mutex);
+        m_keeping = true;
         m_answered.wait_for(lock, m_each, [this] { return m_released; });
+        m_keeping = false;
     }
 
     SimulatedPort m_port;
@@ -55,4 +60,5 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_answered;
     bool m_released = false;
+    std::atomic<bool> m_keeping{false};
 };

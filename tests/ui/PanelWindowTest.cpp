@@ -687,6 +687,7 @@ void PanelWindowTest::closingWhileAnAccessIsStuckWritesNothingMore()
     h.run({[&] {
         QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
         QTest::mouseClick(h.indicator(1043), Qt::LeftButton);
+        QTRY_VERIFY(blocking->keeping()); // the first is under way
         clock.start();
         h.panel.EndRun();
     }});
