@@ -80,8 +80,8 @@ PortThread::Opening openDriver()
 // checker must not take them for lost.
 std::vector<PortThread *> &leftInKernel()
 {
-    static std::vector<PortThread *> threads;
-    return threads;
+    static auto *threads = new std::vector<PortThread *>; // outlives the program's end too
+    return *threads;
 }
 
 } // namespace

@@ -9,6 +9,11 @@
 namespace {
 
 constexpr std::uint8_t kDirectionBit = 0x20; // control bit 5: the data lines read
+#if defined(__x86_64__) || defined(__i386__)
+constexpr bool kHasPortIo = true;
+#else
+constexpr bool kHasPortIo = false; // no in/out instructions: nothing reaches a port
+#endif
 } // namespace
 
 std::string DirectPort::describe() const
@@ -25,29 +30,17 @@ DirectPort::~DirectPort()
 
 bool DirectPort::readRegister(PortRegister reg, std::uint8_t &value)
 {
-#if defined(__x86_64__) || defined(__i386__)
     value = in(reg);
-    return true;
-#else
-    (void)reg;
-    (void)value;
-    return false;
-#endif
+    return kHasPortIo;
 }
 
 // With the data lines in, a control write keeps them in, whatever else it writes.
 bool DirectPort::writeRegister(PortRegister reg, std::uint8_t value)
 {
-#if defined(__x86_64__) || defined(__i386__)
     if (reg == PortRegister::Control && m_dataIn)
         value |= kDirectionBit;
     out(reg, value);
-    return true;
-#else
-    (void)reg;
-    (void)value;
-    return false;
-#endif
+    return kHasPortIo;
 }
 
 DirectionAbility DirectPort::dataDirectionAbility()

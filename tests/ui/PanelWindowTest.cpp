@@ -682,7 +682,11 @@ void PanelWindowTest::closingWhileAnAccessIsStuckWritesNothingMore()
         blocking = port.get();
         return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
     });
-    const auto release = qScopeGuard([&] { blocking->release(); }); // whatever fails below
+    bool released = false;                 // then closed, and gone
+    const auto release = qScopeGuard([&] { // whatever fails below
+        if (!released)
+            blocking->release();
+    });
     QElapsedTimer clock;
     h.run({[&] {
         QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
@@ -693,6 +697,7 @@ void PanelWindowTest::closingWhileAnAccessIsStuckWritesNothingMore()
     }});
     QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()) + " ms to close");
     QVERIFY(h.panel.portLeftInKernel());
+    released = true;
     blocking->release();
     QTRY_VERIFY(closed.load());
     QCOMPARE(h.trace, CallTrace{"write 0x378 0xF7"});
