@@ -476,11 +476,13 @@ int runHeldByACopy()
                     "after %.0f ms\n",
                     state, longest);
     }
-    const std::string expected = "/dev/parport0: another copy of Zelvane kept the port for longer "
-                                 "than 250 ms (pid " +
+    // Through another node of the same port (ZELVANE_PORT names an alias made with mknod),
+    // the copy still takes turns: the lock is the port's, not the node's.
+    const std::string expected = ": another copy of Zelvane kept the port for longer than 250 ms "
+                                 "(pid " +
                                  std::to_string(copy) + " ";
-    CHECK(notices.size() == 1 && notices[0].rfind(expected, 0) == 0, "told once who: %s",
-          notices.empty() ? "" : notices[0].c_str());
+    CHECK(notices.size() == 1 && notices[0].find(expected) != std::string::npos,
+          "told once who: %s", notices.empty() ? "" : notices[0].c_str());
     kill(copy, SIGKILL);
     kill(copy, SIGCONT);
     waitpid(copy, nullptr, 0);
@@ -492,6 +494,7 @@ int runHeldByACopy()
 
 int runCopyHolder()
 {
+    SelectPortChoice(ParsePortChoice("ppdev")); // the kernel's node, whatever the other opens
     if (!InitializeWinIo() || !HoldPort())
         return 1;
     std::printf("h");
