@@ -1,40 +1,32 @@
 #include "KernelParport.h"
 #include "PortDoctor.h"
 #include "PpdevSystem.h"
+#include "SharedTurnTable.h"
 #include "ThreadWakeTimer.h"
 
 #include <cerrno>
-#include <cstring>
+#include <climits>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
-#include <sstream>
-#include <sys/file.h>
+#include <linux/futex.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-std::string hex(unsigned number)
-{
-    std::ostringstream text;
-    text.width(2);
-    text.fill('0');
-    text << std::hex << number;
-    return text.str();
-}
+// The kernel's PID_MAX_LIMIT: no process has a greater number.
+constexpr std::uint32_t kLargestPid = 4194304;
 
 class KernelSystem final : public PpdevSystem {
 public:
-    explicit KernelSystem(std::string lockDirectory) : m_lockDirectory(std::move(lockDirectory)) {}
-
     ~KernelSystem() override
     {
-        for (int fd : {m_holderFd, m_lockFd})
-            if (fd >= 0)
-                ::close(fd);
+        if (m_holderFd >= 0)
+            ::close(m_holderFd);
+        DetachTurnTable(m_turnTable);
     }
 
     PpdevNode openNode(const std::string &path) override { return OpenPpdevNode(path); }
@@ -45,54 +37,51 @@ public:
         return ::ioctl(fd, request, argument) == 0 ? 0 : errno;
     }
 
-    // Read-only is enough for flock, so a file another user made is usable; its contents are
-    // never read, so what anyone writes there changes nothing. O_NONBLOCK: a FIFO put in its
-    // place must not stall the open.
-    std::string openLock(dev_t device) override
+    TurnTable *openTurnTable(dev_t device, std::string &why) override
     {
-        const std::string path = m_lockDirectory + "/zelvane-ppdev-" +
-                                 std::to_string(major(device)) + "-" +
-                                 std::to_string(minor(device)) + ".lock";
-        constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-        int fd = ::open(path.c_str(), kFlags);
-        if (fd < 0 && errno == ENOENT) {
-            fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
-            if (fd >= 0)
-                ::fchmod(fd, 0644); // whatever the umask, every user may open it to lock it
-            else if (errno == EEXIST)
-                fd = ::open(path.c_str(), kFlags);
-        }
-        if (fd < 0)
-            return "cannot open " + path + ": " + std::strerror(errno);
-        struct stat seen {};
-        if (::fstat(fd, &seen) != 0 || !S_ISREG(seen.st_mode)) {
-            ::close(fd);
-            return path + " is not a regular file";
-        }
-        m_lockFd = fd;
-        m_lockFile = hex(major(seen.st_dev)) + ":" + hex(minor(seen.st_dev)) + ":" +
-                     std::to_string(seen.st_ino);
-        return {};
+        if (!m_turnTable)
+            m_turnTable = AttachTurnTable(device, why);
+        return m_turnTable;
     }
 
-    int tryLock() override { return ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno; }
-    void unlock() override { ::flock(m_lockFd, LOCK_UN); }
-
-    // /proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; waiters start "1: ->".
-    std::string lockHolder() override
+    std::string describeProcess(std::uint32_t pid) override
     {
-        std::ifstream locks("/proc/locks");
-        for (std::string line; std::getline(locks, line);) {
-            std::istringstream fields(line);
-            std::string number, kind, advisory, mode, pid, file;
-            if (!(fields >> number >> kind >> advisory >> mode >> pid >> file) || kind != "FLOCK" ||
-                file != m_lockFile)
-                continue;
-            std::string name;
-            std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
-            return "pid " + pid + (name.empty() ? "" : " " + name);
-        }
-        return {};
+        std::string name;
+        std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), name);
+        return "pid " + std::to_string(pid) + (name.empty() ? "" : " " + name);
+    }
+
+    std::uint32_t processId() override { return static_cast<std::uint32_t>(::getpid()); }
+
+    // kill(pid, 0) sees every process, also where /proc hides other users' (hidepid); the
+    // number is checked first, as 0 and -1 would name whole groups of processes.
+    ProcessState processState(std::uint32_t pid) override
+    {
+        if (pid == 0 || pid > kLargestPid ||
+            (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+            return ProcessState::Gone;
+        std::string stat;
+        std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/stat"), stat);
+        const auto close = stat.rfind(')');
+        const char state =
+            close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : 'R';
+        if (state == 'Z' || state == 'X')
+            return ProcessState::Gone;
+        return state == 'T' || state == 't' ? ProcessState::Stopped : ProcessState::Running;
+    }
+
+    void waitWhile(const std::atomic<std::uint32_t> &word, std::uint32_t seen,
+                   std::chrono::nanoseconds timeout) override
+    {
+        const timespec span{static_cast<time_t>(timeout.count() / 1000000000),
+                            static_cast<long>(timeout.count() % 1000000000)};
+        // Shared, not private: the word is in memory other processes map.
+        ::syscall(SYS_futex, &word, FUTEX_WAIT, seen, &span, nullptr, 0);
+    }
+
+    void wakeAll(std::atomic<std::uint32_t> &word) override
+    {
+        ::syscall(SYS_futex, &word, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
     }
 
     std::string describeHolder(unsigned portNumber) override
@@ -121,6 +110,7 @@ public:
         return 0;
     }
 
+    int prepareClaimBound() override { return ThreadWakeTimer::prepare(); }
     int armClaimBound(std::chrono::nanoseconds period) override
     {
         return ThreadWakeTimer::arm(period);
@@ -145,21 +135,13 @@ public:
     }
 
 private:
-    std::string m_lockDirectory;
-    std::string m_lockFile; // as /proc/locks names it
     int m_holderFd = -1;
-    int m_lockFd = -1;
+    TurnTable *m_turnTable = nullptr;
 };
 
 } // namespace
 
-std::string DefaultLockDirectory()
+std::unique_ptr<PpdevSystem> KernelPpdevSystem()
 {
-    struct stat seen {};
-    return ::stat("/run/lock", &seen) == 0 && S_ISDIR(seen.st_mode) ? "/run/lock" : "/tmp";
-}
-
-std::unique_ptr<PpdevSystem> KernelPpdevSystem(std::string lockDirectory)
-{
-    return std::make_unique<KernelSystem>(std::move(lockDirectory));
+    return std::make_unique<KernelSystem>();
 }

@@ -59,17 +59,25 @@ std::unique_ptr<PpdevPort> PpdevPort::open(const std::string &path, PpdevNode &f
                   error};
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(std::move(system), node, path, modes));
+    auto port = std::unique_ptr<PpdevPort>(new PpdevPort(std::move(system), node, path, modes));
+    // The first access then costs what the next does; failures here are told at the first
+    // access, which tries again.
+    port->m_presenceChecked = true;
+    port->m_lastPresenceCheck = port->m_system->now();
+    port->m_system->prepareClaimBound();
+    if (TurnTable *table = port->m_system->openTurnTable(node.device, port->m_noTurns))
+        port->m_turns.emplace(*table, *port->m_system);
+    return port;
 }
 
-// The device is let go of before the lock, so a copy that takes the lock next finds the port
+// The device is let go of before the turn, so a copy that takes the turn next finds the port
 // free in the kernel too.
 PpdevPort::~PpdevPort()
 {
     if (m_dataIn && !m_keepDirection && !m_lost && (m_held || takeTurn(false, true))) {
         turnDataLines(false);
         if (!m_held)
-            EndTurn(*m_system, m_fd, m_reserved);
+            endTurn();
     }
     if (m_fd >= 0) {
         if (m_held)
@@ -77,7 +85,7 @@ PpdevPort::~PpdevPort()
         m_system->closeNode(m_fd);
     }
     if (m_held || m_reserved)
-        m_system->unlock();
+        m_turns->give();
 }
 
 void PpdevPort::markLost(int error)
@@ -155,15 +163,33 @@ void PpdevPort::replaceCutShortDescriptor()
     reopen();
 }
 
-bool PpdevPort::lockReady()
+bool PpdevPort::turnsReady()
 {
-    if (m_lockOpen)
+    if (m_turns)
         return true;
-    const std::string why = m_system->openLock(m_device);
-    m_lockOpen = why.empty();
-    if (!m_lockOpen)
-        tell(Cause::NoLock, [&] { return failure("cannot take turns with other copies: " + why); });
-    return m_lockOpen;
+    if (TurnTable *table = m_system->openTurnTable(m_device, m_noTurns))
+        m_turns.emplace(*table, *m_system);
+    else
+        tell(Cause::NoTurns,
+             [&] { return failure("cannot take turns with other copies: " + m_noTurns); });
+    return m_turns.has_value();
+}
+
+// Said only as it was: one copy kept the turn for the whole wait, or several were ahead.
+PortNotice PpdevPort::copyBusy(const CopyTurns::Wait &wait)
+{
+    const std::string who = wait.holder ? m_system->describeProcess(wait.holder) : "";
+    const std::string bound = std::to_string(kAccessWait.count()) + " ms";
+    if (wait.sameHolderThroughout)
+        return {PortNotice::Kind::OtherCopy,
+                "another copy of Zelvane kept the port for longer than " + bound + " (" + who +
+                    " has it); the access failed",
+                who};
+    return {PortNotice::Kind::OtherCopy,
+            "copies of Zelvane ahead of this one kept the port for longer than " + bound +
+                " between them" + (who.empty() ? "" : " (" + who + " has it now)") +
+                "; the access failed",
+            ""};
 }
 
 bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
@@ -185,15 +211,7 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
         break;
     case Turn::CopyBusy:
         if (!peek)
-            tell(Cause::CopyBusy, [this] {
-                const std::string who = m_system->lockHolder();
-                return PortNotice{PortNotice::Kind::OtherCopy,
-                                  "another copy of Zelvane kept the port for longer than " +
-                                      std::to_string(kAccessWait.count()) + " ms" +
-                                      (who.empty() ? "" : " (" + who + " has the lock)") +
-                                      "; the access failed",
-                                  who};
-            });
+            tell(Cause::CopyBusy, [this, wait = outcome.copy] { return copyBusy(wait); });
         break;
     case Turn::OtherProgram:
         m_lastBusySeen = m_system->now();
@@ -203,8 +221,7 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
         m_lastBusySeen = m_system->now();
         tell(Cause::OtherProgram, otherProgram("another program"));
         replaceCutShortDescriptor();
-        if (!m_reserved)
-            m_system->unlock();
+        giveCopiesTurn();
         break;
     case Turn::Unseen:
         m_presenceChecked = false;
@@ -216,12 +233,6 @@ bool PpdevPort::turnFailed(const TurnOutcome &outcome, bool peek)
     case Turn::NoTimer:
         tell(Cause::NoTimer, [&] {
             return failure("cannot bound the wait for the port: no timer signal could be armed" +
-                           because(outcome.error));
-        });
-        break;
-    case Turn::LockFailed:
-        tell(Cause::NoLock, [&] {
-            return failure("cannot take turns with other copies: the lock" +
                            because(outcome.error));
         });
         break;
@@ -286,21 +297,52 @@ bool PpdevPort::controlPutBack()
     return false;
 }
 
+// The copies' turn first, so that a poll that finds it taken fails at once; then the port's
+// presence, before the claim, as any ioctl inside the claim would wait out another program's
+// claim asleep meanwhile. Only a fresh descriptor's put-back shares the access's claim: that
+// claim itself wrote the kernel's byte over the pins.
 bool PpdevPort::takeTurn(bool peek, bool despiteRecentSighting)
 {
-    if (m_lost || (m_fd < 0 && !reopen()) || !lockReady())
+    if (m_lost || (m_fd < 0 && !reopen()) || !turnsReady())
         return false;
-    const TurnOutcome outcome = TakeTurn(*m_system, m_fd,
-                                         {m_system->now() + kAccessWait, peek,
-                                          despiteRecentSighting || quietLongEnough(), m_reserved});
-    if (outcome.turn != Turn::Had)
+    if (!m_reserved) {
+        CopyTurns::Wait wait{peek && m_turns->takeIfFree()};
+        if (!peek)
+            wait = m_turns->take(m_system->now() + kAccessWait);
+        if (!wait.had)
+            return turnFailed({Turn::CopyBusy, 0, {}, wait}, peek);
+    }
+    if (!stillThere()) {
+        giveCopiesTurn();
+        return false;
+    }
+    const TurnOutcome outcome =
+        ClaimIfFree(*m_system, m_fd, despiteRecentSighting || quietLongEnough());
+    if (outcome.turn != Turn::Had) {
+        if (outcome.turn != Turn::CutShort) // given back once the descriptor is replaced
+            giveCopiesTurn();
         return turnFailed(outcome, peek);
-    if (!stillThere() || !controlPutBack()) {
-        EndTurn(*m_system, m_fd, m_reserved);
+    }
+    if (!controlPutBack()) {
+        endTurn();
         return false;
     }
     m_told.reset();
     return true;
+}
+
+void PpdevPort::giveCopiesTurn()
+{
+    if (!m_reserved)
+        m_turns->give();
+}
+
+// The device is let go of before the copies' turn, so that the copy served next finds the
+// port free in the kernel too.
+void PpdevPort::endTurn()
+{
+    m_system->control(m_fd, PPRELEASE, nullptr);
+    giveCopiesTurn();
 }
 
 DirectionAbility PpdevPort::dataDirectionAbility()
@@ -320,7 +362,7 @@ bool PpdevPort::setDataDirection(DataDirection direction)
         return false;
     const bool turned = turnDataLines(in);
     if (turnHere)
-        EndTurn(*m_system, m_fd, m_reserved);
+        endTurn();
     if (turned)
         m_dataIn = in;
     return turned;
@@ -330,12 +372,11 @@ bool PpdevPort::reserve()
 {
     if (m_reserved || m_held)
         return true;
-    if (m_lost || !lockReady())
+    if (m_lost || !turnsReady())
         return false;
-    const int error = TakeLock(*m_system, m_system->now() + kAccessWait, false);
-    m_reserved = error == 0;
-    return m_reserved ||
-           turnFailed({error == EWOULDBLOCK ? Turn::CopyBusy : Turn::LockFailed, error}, false);
+    const CopyTurns::Wait wait = m_turns->take(m_system->now() + kAccessWait);
+    m_reserved = wait.had;
+    return m_reserved || turnFailed({Turn::CopyBusy, 0, {}, wait}, false);
 }
 
 bool PpdevPort::hold()
@@ -350,7 +391,7 @@ void PpdevPort::letGo()
     if (m_held && m_fd >= 0)
         m_system->control(m_fd, PPRELEASE, nullptr);
     if (m_held || m_reserved)
-        m_system->unlock();
+        m_turns->give();
     m_held = false;
     m_reserved = false;
 }
@@ -364,7 +405,7 @@ bool PpdevPort::access(unsigned long request, unsigned char &byte, bool peek)
     if (meansGone(error))
         markLost(error);
     if (turnHere)
-        EndTurn(*m_system, m_fd, m_reserved);
+        endTurn();
     return error == 0;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CopyTurns.h"
 #include "PortBackend.h"
 #include "PpdevNode.h"
 #include "PpdevSystem.h"
@@ -16,6 +17,8 @@ struct TurnOutcome;
 // The kernel's parallel-port device (ppdev), shared as the design shares the port: the port
 // is claimed around each access and released straight after, so other programs (a second
 // copy, a printer job) get it in between. Copies of our programs take turns (PpdevTurn.h);
+// whatever a turn needs besides the access (the turn table, the claim bound's timer) is set up
+// at the opening, and what it checks (the port still being there) comes before the claim;
 // another program seen using the port is left alone until it has not been seen for
 // kQuietSpell. Note what it can see: the control register is answered from the driver's copy
 // of the last write, never from the pins.
@@ -23,7 +26,7 @@ class PpdevPort final : public PortBackend {
 public:
     using Clock = PpdevSystem::Clock;
 
-    // How long an access waits for another copy of ours to finish with the port.
+    // How long an access waits for other copies of ours to finish with the port.
     static constexpr std::chrono::milliseconds kAccessWait{250};
     // How long another program must not have been seen using the port before we touch it.
     static constexpr std::chrono::milliseconds kQuietSpell{1000};
@@ -72,8 +75,11 @@ private:
     // despiteRecentSighting: claim a port the kernel shows free even within the quiet spell
     // (the last access of all, which puts the data lines back out).
     bool takeTurn(bool peek, bool despiteRecentSighting = false);
+    void endTurn();
+    void giveCopiesTurn();
     bool turnFailed(const TurnOutcome &outcome, bool peek);
-    bool lockReady();
+    PortNotice copyBusy(const CopyTurns::Wait &wait);
+    bool turnsReady();
     bool controlPutBack();
     bool turnDataLines(bool in);
     bool stillThere();
@@ -87,7 +93,7 @@ private:
         OtherProgram,
         Unseen,
         NoTimer,
-        NoLock,
+        NoTurns,
         Exclusive,
         ClaimRefused,
         NoReopen,
@@ -104,10 +110,11 @@ private:
     int m_modes; // PPGETMODES
     bool m_dataIn = false;
     bool m_keepDirection = false;
-    bool m_lockOpen = false;
-    bool m_reserved = false;     // the copies' lock is ours until letGo
-    bool m_held = false;         // claimed until letGo
-    std::optional<Cause> m_told; // the last cause told since an access last succeeded
+    std::optional<CopyTurns> m_turns; // once the copies' turn table is open
+    std::string m_noTurns;            // why it could not be opened
+    bool m_reserved = false;          // the copies' turn is ours until letGo
+    bool m_held = false;              // claimed until letGo
+    std::optional<Cause> m_told;      // the last cause told since an access last succeeded
     std::optional<std::uint8_t> m_controlAskedFor;
     bool m_restoreControl = false; // a fresh descriptor's first claim wrote the kernel's byte
     std::optional<Clock::time_point> m_lastBusySeen; // another program held the port

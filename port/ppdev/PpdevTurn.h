@@ -1,47 +1,36 @@
 #pragma once
 
+#include "CopyTurns.h"
 #include "PpdevSystem.h"
 
-#include <chrono>
 #include <string>
 
-// One turn at a shared ppdev port. Copies of our programs take turns with a lock of their
-// own per port, taken before the kernel's holder is read and given back only after
-// PPRELEASE, so none of them ever sleeps in PPCLAIM (ppdev would keep its global mutex
-// through that sleep and stall every ppdev call on the machine). The lock is polled, never
-// waited for in the kernel, so its wait ends at the deadline whether the copy that has it
-// runs or is stopped. With the lock held, a holder the kernel names is another program: the
-// turn is not taken. A claim that still sleeps (another program took the port in between) is
-// cut short by the claim bound, and that descriptor must never claim again.
+// One turn at a shared ppdev port: the copies' turn first (CopyTurns), then the kernel's
+// holder read, then the claim, and after the access the release before the copies' turn is
+// given back. So none of our copies ever sleeps in PPCLAIM (ppdev would keep its global mutex
+// through that sleep and stall every ppdev call on the machine). With the copies' turn held, a
+// holder the kernel names is another program: the claim is not made. A claim that still
+// sleeps (another program took the port in between) is cut short by the claim bound, and that
+// descriptor must never claim again. Between the claim and the release nothing is done but
+// the caller's register accesses.
 enum class Turn {
-    Had,          // claimed: end it with EndTurn
+    Had,          // claimed: release it after the access
     Free,         // the port is free, and was only looked at (claimIfFree false)
-    CopyBusy,     // another copy kept the lock past the deadline, or at once for a peek
+    CopyBusy,     // another copy kept the copies' turn past the deadline, or at all for a peek
     OtherProgram, // another program holds the port (holder says which device)
     Unseen,       // the kernel's holder could not be read (error)
     NoTimer,      // the claim could not be bounded (error)
-    CutShort,     // the claim slept and was cut short: replace the descriptor, then unlock
+    CutShort,     // the claim slept and was cut short: replace the descriptor
     Failed,       // PPCLAIM failed (error)
-    LockFailed,   // the lock could not be taken (error)
 };
 
 struct TurnOutcome {
     Turn turn;
     int error = 0;
     std::string holder = {};
+    CopyTurns::Wait copy = {}; // for CopyBusy: who kept the copies' turn
 };
 
-struct TurnRequest {
-    PpdevSystem::Clock::time_point deadline; // for the lock; a peek does not wait
-    bool peek = false;
-    bool claimIfFree = true;
-    bool locked = false; // the lock is ours already, across the turn and after it
-};
-
-// 0 once the lock is ours, EWOULDBLOCK if another copy kept it past the deadline (at once
-// for a peek), or the errno of the failed lock.
-int TakeLock(PpdevSystem &system, PpdevSystem::Clock::time_point deadline, bool peek);
-
-// Except after CutShort, the lock is given back with any outcome but Had (unless locked).
-TurnOutcome TakeTurn(PpdevSystem &system, int fd, const TurnRequest &request);
-void EndTurn(PpdevSystem &system, int fd, bool keepLock);
+// With the copies' turn held: the kernel's holder, then the claim where the port is free and
+// claimIfFree, bounded.
+TurnOutcome ClaimIfFree(PpdevSystem &system, int fd, bool claimIfFree);

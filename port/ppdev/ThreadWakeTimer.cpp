@@ -91,11 +91,15 @@ int ThreadWakeTimer::wakeSignal()
     return SIGRTMIN + 5;
 }
 
+int ThreadWakeTimer::prepare()
+{
+    return t_wake.created ? 0 : createTimer();
+}
+
 int ThreadWakeTimer::arm(std::chrono::nanoseconds period)
 {
-    if (!t_wake.created)
-        if (const int error = createTimer())
-            return error;
+    if (const int error = prepare())
+        return error;
     t_wake.claiming = 1;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     if (t_wake.running)

@@ -13,7 +13,10 @@ class ThreadWakeTimer {
 public:
     static int wakeSignal();
 
-    // 0 or the errno of what failed (no timer for this thread, no room for its signal).
+    // Makes this thread's timer ahead of its first arm, so that the first claim costs no more
+    // than the next. 0 or the errno of what failed (no timer for this thread, no room for its
+    // signal), as for arm.
+    static int prepare();
     static int arm(std::chrono::nanoseconds period);
     static void disarm();
 };

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <poll.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +42,27 @@ TEST(ThreadWakeTimer, WakesOnlyItsThreadWhileArmedAndThenStopsByItself)
     ASSERT_EQ(ThreadWakeTimer::arm(2ms), 0) << "and it starts again";
     EXPECT_EQ(pollsCutShort(), 3);
     ThreadWakeTimer::disarm();
+}
+
+// The wakes are for the claim alone: any other call of the thread that the kernel restarts,
+// such as a read of a pipe another thread fills later, carries on through them.
+TEST(ThreadWakeTimer, CallsThatRestartCarryOnThroughTheWakes)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(30ms);
+        EXPECT_EQ(write(fds[1], "x", 1), 1);
+    });
+    ASSERT_EQ(ThreadWakeTimer::arm(2ms), 0);
+    char byte = 0;
+    const ssize_t got = read(fds[0], &byte, 1);
+    const int error = errno;
+    ThreadWakeTimer::disarm();
+    writer.join();
+    EXPECT_EQ(got, 1) << "the read ended with " << (got < 0 ? std::strerror(error) : "no error");
+    close(fds[0]);
+    close(fds[1]);
 }
 
 } // namespace
