@@ -364,8 +364,8 @@ TEST(PpdevPort, CopiesThatKeepTheTurnCostAtMostTheWaitAndAreToldAsTheyWere)
     }
 }
 
-// A reservation keeps the lock across a wait but claims only for each access; a hold claims
-// once for its accesses. When the port closes, the device is let go of before the lock.
+// A reservation keeps the copies' turn across a wait but claims only for each access; a hold
+// claims once for its accesses. When the port closes, the device is let go of before the turn.
 TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
 {
     ScriptedKernel::Script script;
