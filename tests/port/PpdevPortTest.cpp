@@ -35,8 +35,11 @@ struct ScriptedKernel final : PpdevSystem {
         // Another copy (pid 77) holds the copies' turn, in this state.
         std::optional<ProcessState> turnKept = std::nullopt;
         int modes = PARPORT_MODE_PCSPP | PARPORT_MODE_TRISTATE;
+        // The copies' turn table, where the test looks at it after the port has closed.
+        std::shared_ptr<TurnTable> table = std::make_shared<TurnTable>();
     };
-    ScriptedKernel(Script &script, Calls &calls) : m_script(script), m_calls(calls)
+    ScriptedKernel(Script &script, Calls &calls)
+        : m_script(script), m_calls(calls), m_table(*script.table)
     {
         if (script.turnKept) {
             m_table.next = 1;
@@ -171,7 +174,7 @@ struct ScriptedKernel final : PpdevSystem {
     bool m_claimed = false;
     int m_holderDescriptions = 0; // each a look through every process
     Clock::time_point m_now = Clock::time_point(1000s);
-    TurnTable m_table{};
+    TurnTable &m_table;
     FakeTurnSystem::Processes m_processes{{kOurPid, ProcessState::Running}};
     FakeTurnSystem m_copies{m_now, kOurPid, m_processes};
 };
@@ -261,6 +264,7 @@ TEST(PpdevPort, EachFailureIsToldForWhatItIs)
         SCOPED_TRACE(c.what);
         Calls calls;
         ScriptedKernel::Script script = c.script;
+        script.table = std::make_shared<TurnTable>();
         auto [port, kernel] = openOnScript(script, calls);
         ASSERT_TRUE(port);
         EXPECT_EQ(port->writeRegister(PortRegister::Data, 0x55), c.done);
@@ -385,7 +389,7 @@ TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
     EXPECT_EQ(calls, (Calls{"holder", "claim 3", "wdata 3 1", "release 3", "sleep 2ms", "holder",
                             "claim 3", "wdata 3 0", "release 3", "holder", "claim 3", "wdata 3 2",
                             "wdata 3 3", "release 3", "close 3"}));
-    EXPECT_EQ(kernel->m_table.serving, kernel->m_table.next) << "given back after the close";
+    EXPECT_EQ(script.table->serving, script.table->next) << "given back after the close";
 }
 
 // The data lines turn in only where the kernel says the port can, in a turn of their own, and
