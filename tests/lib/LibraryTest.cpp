@@ -230,6 +230,33 @@ TEST(Library, ForkedChildLeavesTheParentsHandle)
     EXPECT_EQ(port.reg(ZELVANE_DATA), 0x11u);
 }
 
+// A process that ends without closing: its pulse under way is put back and its recording
+// finished, by the exit handlers.
+TEST(Library, ExitPutsThePulseBackAndFinishesTheRecording)
+{
+    const std::string path = testing::TempDir() + "library-exit.vcd";
+    const pid_t child = fork();
+    if (child == 0) {
+        zelvane *h = nullptr;
+        uint64_t id = 0;
+        const bool ok = zelvane_open("sim", &h) == ZELVANE_OK &&
+                        zelvane_write(h, ZELVANE_DATA, 0) == ZELVANE_OK &&
+                        zelvane_record_start(h, path.c_str()) == ZELVANE_OK &&
+                        zelvane_pulse(h, 1, 1, 60000 * kMillisecond, -1, 0, &id) == ZELVANE_OK;
+        unsigned data = 0;
+        while (ok && zelvane_read(h, ZELVANE_DATA, &data) == ZELVANE_OK && data == 0) {
+        } // the pulse under way
+        std::exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    const std::string vcd = fileText(path);
+    std::remove(path.c_str());
+    const std::string body = vcd.substr(vcd.find("$end\n", vcd.find("$dumpvars")) + 5);
+    EXPECT_EQ(std::regex_replace(body, std::regex("#\\d+\n"), "#\n"), "#\n1\"\n#\n0\"\n#\n");
+}
+
 // One pulse: reported on and off times in order, its edges in the recording at them (each
 // write one instant, both pins together), and the data put back.
 TEST(Library, PulseTimesAndItsTrace)
