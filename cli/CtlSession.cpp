@@ -152,8 +152,12 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     if (!hold() || !SetPortVal(static_cast<unsigned>(reg), value, 1))
         return false;
     m_known[indexOf(reg)] = value;
+    if (!m_trace)
+        return true;
+    // One write is one instant on the wire: every pin it changed has the same time.
+    const WaitClock::Time written = m_clock.now();
     for (const PinLevel &level : m_logic.levels(PinsOf(reg), value))
-        trace(*level.pin, level.level);
+        trace(*level.pin, level.level, written);
     // A trace shows what the inputs answered to each write, not only what the watch saw.
     std::array<std::optional<std::uint8_t>, 3> inputs{};
     for (const ConnectorPin *pin : m_tracedInputs) {
@@ -161,9 +165,11 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
         std::uint8_t byte = 0;
         if (!value && read(*pin->reg, byte))
             value = byte;
-        if (value)
-            trace(*pin, m_logic.level(*pin, *value));
     }
+    const WaitClock::Time answered = m_clock.now();
+    for (const ConnectorPin *pin : m_tracedInputs)
+        if (const auto &value = inputs[indexOf(*pin->reg)])
+            trace(*pin, m_logic.level(*pin, *value), answered);
     return true;
 }
 
@@ -206,11 +212,10 @@ bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
     return m_trace != nullptr;
 }
 
-void CtlSession::trace(const ConnectorPin &pin, unsigned level)
+void CtlSession::trace(const ConnectorPin &pin, unsigned level, WaitClock::Time when)
 {
     if (m_trace)
-        m_trace->change(pin, level,
-                        std::chrono::duration_cast<Microseconds>(m_clock.now() - m_lineStart));
+        m_trace->change(pin, level, std::chrono::duration_cast<Microseconds>(when - m_lineStart));
 }
 
 int CtlSession::runLine(const std::vector<CtlCommand> &commands)
@@ -440,7 +445,7 @@ int CtlSession::watch(const WatchRequest &watch)
         for (const ConnectorPin *pin : watch.pins) {
             const std::size_t in = indexOf(*pin->reg);
             const unsigned level = m_logic.level(*pin, value[in]);
-            trace(*pin, level);
+            trace(*pin, level, at.monotonic);
             if (!last || level == m_logic.level(*pin, (*last)[in]))
                 continue;
             if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {

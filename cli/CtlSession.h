@@ -55,7 +55,7 @@ private:
     bool current(PortRegister reg, std::uint8_t &value);
     int failed(const std::string &what);
     bool startTrace(const std::vector<CtlCommand> &commands);
-    void trace(const ConnectorPin &pin, unsigned level);
+    void trace(const ConnectorPin &pin, unsigned level, WaitClock::Time when);
 
     int run(const CtlCommand &command);
     int ports();
