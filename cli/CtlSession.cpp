@@ -9,6 +9,7 @@
 #include "WinIo.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -31,8 +32,9 @@ std::string refusedWrite(PortRegister reg)
 } // namespace
 
 CtlSession::CtlSession(CtlOutput &output, std::ostream &err, int readerFd, WaitClock &clock,
-                       PinLogic logic)
-    : m_output(output), m_err(err), m_readerFd(readerFd), m_clock(clock), m_logic(std::move(logic))
+                       PinLogic logic, bool strictTiming)
+    : m_output(output), m_err(err), m_readerFd(readerFd), m_clock(clock), m_logic(std::move(logic)),
+      m_strictTiming(strictTiming)
 {
 }
 
@@ -116,6 +118,37 @@ bool CtlSession::wait(WaitClock::Time length, During during)
 void CtlSession::catchUp()
 {
     m_due = std::max(m_due, m_clock.now());
+}
+
+// A pulse edge is due where the line's timeline stands; a stall or a busy machine can make it
+// later, which a train cannot make up for.
+void CtlSession::judgeEdge()
+{
+    const WaitClock::Time late = m_clock.now() - m_due;
+    if (late > kLateEdge) {
+        ++m_lateEdges;
+        m_latest = std::max(m_latest, late);
+    }
+}
+
+// Once a line: how many edges came late and by how much at worst.
+int CtlSession::tellLateEdges(int status)
+{
+    if (m_lateEdges == 0)
+        return status;
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(m_latest).count();
+    char latest[32];
+    if (us < 1000)
+        std::snprintf(latest, sizeof latest, "%lldus", static_cast<long long>(us));
+    else
+        std::snprintf(latest, sizeof latest, "%.1fms", static_cast<double>(us) / 1000);
+    m_err << "zelvanectl: " << m_lateEdges << (m_lateEdges == 1 ? " pulse edge" : " pulse edges")
+          << " came more than "
+          << std::chrono::duration_cast<std::chrono::microseconds>(kLateEdge).count()
+          << "us late, the latest by " << latest << "\n";
+    m_lateEdges = 0;
+    m_latest = {};
+    return m_strictTiming && status == 0 ? 1 : status;
 }
 
 bool CtlSession::read(PortRegister reg, std::uint8_t &value)
@@ -239,6 +272,7 @@ int CtlSession::runLine(const std::vector<CtlCommand> &commands)
         m_trace.reset();
         m_tracedInputs.clear();
     }
+    status = tellLateEdges(status);
     if (const int signal = StopSignals::received()) {
         letGo();
         return 128 + signal;
@@ -405,9 +439,12 @@ int CtlSession::pulse(const PulseRequest &pulse)
             break;
         if (!write(reg, during))
             return failed(refusedWrite(reg));
+        judgeEdge();
         const bool whole = wait(pulse.width, During::Pulse);
         if (!write(reg, before))
             return failed(refusedWrite(reg));
+        if (whole)
+            judgeEdge(); // a stop signal's edge is put back early, not late
         if (!whole)
             break;
     }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -336,6 +337,45 @@ TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
               "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
               "#1\n1#\n0\"\n#1030\n0#\n1\"\n#2030\n1$\n1!\n#4060\n0$\n0!\n#7060\n1$\n1!\n"
               "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
+}
+
+// Pulse edges later than the bound are told once a line, with their count and the latest;
+// --strict-timing makes that a failure. A train's first edge starts its timeline, never late.
+TEST(Zelvanectl, LatePulseEdgesAreTold)
+{
+    const std::vector<std::string> train = {"pulse", "D0", "3ms", "-n", "3", "--period", "10ms"};
+    struct Row {
+        std::chrono::microseconds lateness;
+        bool strict;
+        int status;
+        std::string err;
+    };
+    const std::string five = "zelvanectl: 5 pulse edges came more than 100us late, the latest by ";
+    for (const Row &row : std::vector<Row>{
+             {30us, true, 0, ""},
+             {100us, true, 0, ""},
+             {101us, false, 0, five + "101us\n"},
+             {150us, true, 1, five + "150us\n"},
+             {2500us, false, 0, five + "2.5ms\n"},
+         }) {
+        FakeClock late(row.lateness);
+        std::vector<std::string> line = {"-p", "sim"};
+        if (row.strict)
+            line.push_back("--strict-timing");
+        line.insert(line.end(), train.begin(), train.end());
+        line.insert(line.end(), train.begin(), train.end()); // the same line: told once
+        const Outcome run = zelvanectl(line, &late);
+        EXPECT_EQ(run.status, row.status) << row.lateness.count();
+        EXPECT_EQ(run.err,
+                  row.err == "" ? "" : std::regex_replace(row.err, std::regex("5 "), "10 "))
+            << row.lateness.count();
+    }
+    // A script tells each line's own.
+    FakeClock late(150us);
+    std::istringstream in("pulse D0 3ms -n 3 --period 10ms\nsleep 1ms\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunZelvanectl({"-p", "sim", "-"}, {in, out, err}, &late), 0);
+    EXPECT_EQ(err.str(), five + "150us\n");
 }
 
 // Each write is one instant in a trace, however long the accesses around it take: all the
