@@ -1,15 +1,13 @@
 #include "Handle.h"
 
 #include "CallFailure.h"
+#include "MonotonicClock.h"
 #include "zelvane.h"
 
 #include <sys/prctl.h>
 
 namespace {
 
-// The last stretch before an edge is spent watching the clock, not asleep: a wake-up is late
-// by the scheduler's whim, a spin by nanoseconds.
-constexpr std::int64_t kSpinNs = 200000;
 constexpr std::int64_t kLongestPulseNs = 24LL * 3600 * 1000000000;
 constexpr std::size_t kResultsKept = 4096; // pulses nobody waits for are forgotten oldest first
 
@@ -121,7 +119,8 @@ bool zelvane::sleepUntil(Lock &lock, std::int64_t deadlineNs)
     const auto steadyAt = [](std::int64_t ns) {
         return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns));
     };
-    if (m_pulseWake.wait_until(lock, steadyAt(deadlineNs - kSpinNs), [&] { return m_closing; }))
+    if (m_pulseWake.wait_until(lock, steadyAt(deadlineNs - kFinalSpin.count()),
+                               [&] { return m_closing; }))
         return false;
     lock.unlock();
     while (MonotonicNs() < deadlineNs) {
