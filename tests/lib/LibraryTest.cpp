@@ -64,7 +64,9 @@ TEST(Library, AbiVersionAndNames)
 // Every refused call says why and how to fix it, and leaves the port as it was.
 TEST(Library, BadCallsAreRefusedWithTheirCause)
 {
-    Port port, in, closed;
+    Port port, in, closed, pulsing;
+    uint64_t long_pulse = 0;
+    ASSERT_EQ(zelvane_pulse(pulsing.h, 1, 1, 10000 * kMillisecond, -1, 0, &long_pulse), ZELVANE_OK);
     ASSERT_EQ(zelvane_write(port.h, ZELVANE_DATA, 0x5A), ZELVANE_OK);
     ASSERT_EQ(zelvane_set_data_direction(in.h, 1), ZELVANE_OK);
     ASSERT_EQ(zelvane_close(closed.h), ZELVANE_OK);
@@ -128,7 +130,17 @@ TEST(Library, BadCallsAreRefusedWithTheirCause)
              return zelvane_port_name(h, b, 1);
          },
          A},
+        {"direction in while pulsing", [&] { return zelvane_set_data_direction(pulsing.h, 1); },
+         ZELVANE_E_BUSY},
         {"open bogus", [&] { return zelvane_open("bogus", &opened); }, A},
+        {"open NULL, ZELVANE_PORT bogus",
+         [&] {
+             setenv("ZELVANE_PORT", "bogus", 1);
+             const int status = zelvane_open(nullptr, &opened);
+             unsetenv("ZELVANE_PORT");
+             return status;
+         },
+         A},
         {"open no node", [&] { return zelvane_open("ppdev:/dev/parport97", &opened); },
          ZELVANE_E_OPEN},
     };
