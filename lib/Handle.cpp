@@ -59,6 +59,8 @@ std::int64_t MonotonicNs()
 zelvane::zelvane(std::unique_ptr<PortBackend> backend)
     : m_owner(getpid()), m_backend(std::move(backend))
 {
+    // Started now, so that a first pulse costs no more than the next to ask for.
+    m_pulseThread = std::thread(&zelvane::runPulses, this);
 }
 
 int zelvane::usable() const

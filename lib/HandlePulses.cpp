@@ -30,8 +30,6 @@ int zelvane::pulse(std::uint8_t value, std::uint8_t mask, std::int64_t durationN
                     onBusy == ZELVANE_BUSY_DROP ? "a pulse was under way: this one was dropped"
                                                 : "a pulse is under way",
                     "wait for it with zelvane_pulse_wait, or ask with ZELVANE_BUSY_QUEUE");
-    if (!m_pulseThread.joinable())
-        m_pulseThread = std::thread(&zelvane::runPulses, this);
     id = m_nextPulse++;
     m_pulses.push_back({id, value, mask, durationNs, after});
     m_results[id] = PulseResult{};
