@@ -3,6 +3,7 @@
 #include "CallFailure.h"
 #include "PinLogic.h"
 #include "PinTable.h"
+#include "QuietThread.h"
 #include "zelvane.h"
 
 #include <ctime>
@@ -60,7 +61,7 @@ zelvane::zelvane(std::unique_ptr<PortBackend> backend)
     : m_owner(getpid()), m_backend(std::move(backend))
 {
     // Started now, so that a first pulse costs no more than the next to ask for.
-    m_pulseThread = std::thread(&zelvane::runPulses, this);
+    m_pulseThread = QuietThread([this] { runPulses(); });
 }
 
 int zelvane::usable() const

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -190,6 +192,27 @@ TEST(Library, ThreadsShareAHandle)
         thread.join();
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(port.reg(ZELVANE_DATA), 0xAAu);
+}
+
+// The handle's threads leave signals to the program's own threads.
+TEST(Library, ThreadsOfTheHandleTakeNoSignals)
+{
+    Port port;
+    ASSERT_EQ(zelvane_watch_start(port.h, 1u << 10, kMillisecond), ZELVANE_OK);
+    std::vector<std::string> blocked; // each thread but this one: its blocked signals
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == std::to_string(getpid()))
+            continue;
+        const std::string status = fileText(task.path() / "status");
+        const std::size_t at = status.find("SigBlk:\t");
+        blocked.push_back(status.substr(at + 8, status.find('\n', at) - at - 8));
+    }
+    ASSERT_EQ(blocked.size(), 2u); // the pulses' and the watch's
+    for (const std::string &mask : blocked) {
+        const unsigned long long bits = std::stoull(mask, nullptr, 16);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGCHLD, SIGUSR1})
+            EXPECT_TRUE(bits & (1ull << (signal - 1))) << signal << " in " << mask;
+    }
 }
 
 // A close racing other calls: each of them either worked or found the handle closed.
