@@ -5,6 +5,7 @@
 #include "MonotonicClock.h"
 #include "PinLogic.h"
 #include "PortRegister.h"
+#include "SimOutside.h"
 #include "VcdTrace.h"
 
 #include <array>
@@ -82,6 +83,7 @@ private:
     enum class Grip { None, Held, Reserved } m_grip = Grip::None;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
+    std::unique_ptr<SimOutside> m_outside; // sim commands' own opening of the port's file
     std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too
     WaitClock::Time m_lineStart{};                    // the trace's #0
     WaitClock::Time m_due{};                          // where the line's timeline stands
