@@ -46,6 +46,11 @@ ParsedCommands parseLine(const std::vector<std::string> &words, const CtlOptions
         std::any_of(parsed.commands.begin(), parsed.commands.end(),
                     [](const CtlCommand &c) { return !c.watch.format.empty(); }))
         parsed.usageError = "--format and --json cannot be used together";
+    if (parsed.usageError.empty() && options.json &&
+        std::any_of(parsed.commands.begin(), parsed.commands.end(), [](const CtlCommand &c) {
+            return c.kind == CtlCommand::Sim && c.sim.action == SimRequest::Show;
+        }))
+        parsed.usageError = "sim show prints a table for people; it cannot be used with --json";
     if (parsed.usageError.empty()) // the port is chosen before any line is parsed
         parsed.usageError = SimOnOtherPort(parsed.commands, SelectedPortChoice());
     return parsed;
