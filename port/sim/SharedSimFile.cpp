@@ -37,8 +37,10 @@ bool ownFolder(const std::string &path, std::string &why)
 
 std::string folder(std::string &why)
 {
+    // Only a runtime folder of our own: root run with another user's environment keeps out.
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') {
+    struct stat info {};
+    if (runtime && runtime[0] == '/' && stat(runtime, &info) == 0 && info.st_uid == geteuid()) {
         const std::string path = std::string(runtime) + "/zelvane";
         return ownFolder(path, why) ? path : std::string();
     }
@@ -50,9 +52,8 @@ std::string folder(std::string &why)
 // file or a whole one. Losing the race to another program is fine: its file is used.
 bool create(const std::string &path, std::string &why)
 {
-    const std::string temporary = path + ".new-" + std::to_string(getpid());
-    const int fd =
-        ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    std::string temporary = path + ".new-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC); // mode 0600
     if (fd < 0) {
         why = "cannot make " + temporary + ": " + std::strerror(errno);
         return false;

@@ -116,6 +116,34 @@ TEST_F(SharedSimFileTest, AnotherProgramsWritesAndDrivesShowAtOnceInAnOpenPort)
     EXPECT_EQ(read(*port, PortRegister::Data), 0xA5) << "a drive leaves the registers";
 }
 
+TEST_F(SharedSimFileTest, ProgramsOpeningANewPortTogetherAllGetTheSameWholeOne)
+{
+    constexpr int kPrograms = 6, kPorts = 30;
+    std::vector<pid_t> programs;
+    for (int n = 0; n < kPrograms; ++n) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool all = true;
+            for (int port = 0; port < kPorts; ++port) {
+                const auto opened = open("race-" + std::to_string(port));
+                all = all && opened && opened->writeRegister(PortRegister::Data, 0xC3);
+            }
+            _exit(all ? 0 : 1);
+        }
+        programs.push_back(child);
+    }
+    for (const pid_t child : programs) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int port = 0; port < kPorts; ++port)
+        EXPECT_EQ(read(*open("race-" + std::to_string(port)), PortRegister::Data), 0xC3);
+    EXPECT_EQ(std::system(("test $(ls '" + m_runtime + "/zelvane' | wc -l) = 30").c_str()), 0)
+        << "no half-made file is left behind";
+}
+
 TEST_F(SharedSimFileTest, DataLinesLeftInWithKeepStayInForTheNextOpeningOtherwiseGoOut)
 {
     for (const bool keep : {false, true}) {
@@ -237,13 +265,22 @@ TEST_F(SharedSimFileTest, AFolderOthersMayEnterIsRefused)
     EXPECT_EQ(contents(path("x")), "missing");
 }
 
-TEST_F(SharedSimFileTest, WithoutARuntimeFolderAPrivateOneUnderTmpIsMade)
+TEST_F(SharedSimFileTest, WithoutARuntimeFolderOfOursAPrivateOneUnderTmpIsMade)
 {
-    unsetenv("XDG_RUNTIME_DIR");
-    std::string why;
-    const std::string at = SharedSimFile::pathOf("t", why);
     const std::string folder = "/tmp/zelvane-" + std::to_string(geteuid());
-    EXPECT_EQ(at, folder + "/sim-t");
+    std::string why;
+    for (const char *runtime : {"", "relative", "/nonexistent-runtime"}) {
+        setenv("XDG_RUNTIME_DIR", runtime, 1);
+        EXPECT_EQ(SharedSimFile::pathOf("t", why), folder + "/sim-t") << runtime;
+    }
+    if (mayGiveFilesAway()) { // another user's runtime folder, as root run with their setting
+        ASSERT_EQ(chown(m_runtime.c_str(), 4242, -1), 0);
+        setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
+        EXPECT_EQ(SharedSimFile::pathOf("t", why), folder + "/sim-t");
+        ASSERT_EQ(chown(m_runtime.c_str(), geteuid(), -1), 0);
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SharedSimFile::pathOf("t", why), folder + "/sim-t");
     struct stat info {};
     ASSERT_EQ(lstat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
