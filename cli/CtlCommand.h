@@ -35,6 +35,14 @@ struct WatchRequest {
     std::string format;  // empty: the output's own form, with a state line first
 };
 
+// What a shared simulated port's outside does: its plug, the levels it holds inputs at.
+struct SimRequest {
+    enum Action { Plug, Drive, Release, Show, Reset } action = Show;
+    bool loopback = true;           // plug
+    std::vector<PinSetting> levels; // drive: electrical levels; release: the pins
+    bool all = false;               // release all
+};
+
 // One command of a command line or script line, its arguments checked.
 struct CtlCommand {
     enum Kind {
@@ -49,7 +57,8 @@ struct CtlCommand {
         Sleep,
         Watch,
         DataDirection,
-        LoopbackTest
+        LoopbackTest,
+        Sim
     } kind;
     std::string
         target;        // read: data|status|control|all; write: data|control; data-direction: in|out
@@ -60,6 +69,7 @@ struct CtlCommand {
     Microseconds wait{};                   // sleep
     PulseRequest pulse;
     WatchRequest watch;
+    SimRequest sim;
 
     // The outputs this command may change, for a trace.
     std::vector<const ConnectorPin *> pinsWritten() const;

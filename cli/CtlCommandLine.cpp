@@ -210,6 +210,52 @@ void dataDirection(Words &words, CtlCommand &command)
                   [&](std::size_t, const std::string &) { command.keep = true; });
 }
 
+// An input the outside can hold: a status input, or a data line (while it is in).
+const ConnectorPin &outsidePinNamed(const std::string &name, const std::string &of)
+{
+    const ConnectorPin &pin = SignalPinNamed(name, of);
+    if (pin.group != PinGroup::Status && pin.group != PinGroup::Data)
+        throw UsageError{of + ": " + QuotedWord(name) +
+                         " is driven by the port; the outside holds S3-S7 and D0-D7"};
+    return pin;
+}
+
+void sim(Words &words, CtlCommand &command)
+{
+    static const char *const actions[] = {"plug", "drive", "release", "show", "reset"};
+    SimRequest &sim = command.sim;
+    sim.action = static_cast<SimRequest::Action>(KeywordIndex(value(words, "sim"), actions, "sim"));
+    if (sim.action == SimRequest::Plug) {
+        static const char *const plugs[] = {"loopback", "none"};
+        sim.loopback = KeywordIndex(value(words, "sim plug"), plugs, "sim plug") == 0;
+    } else if (sim.action == SimRequest::Drive) {
+        while (!words.atEnd() && words.peek().find('=') != std::string::npos) {
+            const std::string setting = words.next();
+            const ConnectorPin &pin =
+                outsidePinNamed(setting.substr(0, setting.find('=')), "sim drive");
+            const auto level = LevelNamed(setting.substr(setting.find('=') + 1));
+            if (!level)
+                throw UsageError{"sim drive: " + QuotedWord(setting) +
+                                 " is not PIN=0 or PIN=1 (or on/off, high/low)"};
+            addSetting(command, {&pin, *level}, "sim drive");
+        }
+        sim.levels.swap(command.settings);
+        if (sim.levels.empty())
+            throw UsageError{"sim drive needs PIN=0|1"};
+    } else if (sim.action == SimRequest::Release) {
+        if (!words.atEnd() && SameWord(words.peek(), "all")) {
+            words.next();
+            sim.all = true;
+            return;
+        }
+        while (!words.atEnd() && FindPinNamed(words.peek()))
+            addSetting(command, {&outsidePinNamed(words.next(), "sim release"), 0}, "sim release");
+        sim.levels.swap(command.settings);
+        if (sim.levels.empty())
+            throw UsageError{"sim release needs a pin, or all"};
+    }
+}
+
 struct CommandEntry {
     const char *name;
     CtlCommand::Kind kind;
@@ -251,6 +297,12 @@ const CommandEntry kCommands[] = {
      "when zelvanectl ends, unless --keep"},
     {"loopback-test", CtlCommand::LoopbackTest, noArguments, "loopback-test",
      "checks a loopback plug (D0->S3 ... D4->S7) wire by wire"},
+    {"sim", CtlCommand::Sim, sim,
+     "sim plug loopback|none\nsim drive PIN=0|1...\nsim release PIN...|all\nsim show\n"
+     "sim reset",
+     "on a shared simulated port (-p sim:NAME), its outside: the plug, inputs\n"
+     "held at a level until released (S3-S7, and D0-D7 while they are in),\n"
+     "what every pin carries and from where, the port as at power-up"},
 };
 
 } // namespace

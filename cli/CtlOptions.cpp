@@ -107,7 +107,7 @@ std::string CtlUsage()
            "\n"
            "Options:\n"
            "  -p, --port=PORT    auto, direct, direct:BASE, direct-unchecked:BASE, ppdev,\n"
-           "                     ppdev:NODE, ppdev:N, sim or none\n"
+           "                     ppdev:NODE, ppdev:N, sim, sim:NAME or none\n"
            "                     (default: $ZELVANE_PORT, then auto)\n"
            "  -l, --active-low=PIN,...\n"
            "                     these pins read and are set as 1 when low\n"

@@ -284,6 +284,10 @@ int CtlSession::run(const CtlCommand &command)
     case CtlCommand::Sleep:
         wait(command.wait, During::Pause);
         return 0;
+    case CtlCommand::Sim:
+        if (!m_outside)
+            m_outside = std::make_unique<SimOutside>(SelectedPortChoice().choice->simName);
+        return m_outside->run(command.sim, m_output.stream(), m_err);
     default:
         break;
     }

@@ -6,6 +6,7 @@
 #include "PinLogic.h"
 #include "PortGrip.h"
 #include "PortRegister.h"
+#include "SimOutside.h"
 #include "VcdTrace.h"
 
 #include <array>
@@ -93,6 +94,7 @@ private:
     PortGrip m_grip;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
+    std::unique_ptr<SimOutside> m_outside; // sim commands' own opening of the port's file
     std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too
     WaitClock::Time m_lineStart{};                    // the trace's #0
     WaitClock::Time m_due{};                          // where the line's timeline stands

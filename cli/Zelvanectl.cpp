@@ -11,6 +11,7 @@
 #include "MonotonicClock.h"
 #include "PortChoice.h"
 #include "RealtimeScheduling.h"
+#include "SimOutside.h"
 #include "StopSignals.h"
 
 #include <algorithm>
@@ -45,6 +46,13 @@ ParsedCommands parseLine(const std::vector<std::string> &words, const CtlOptions
         std::any_of(parsed.commands.begin(), parsed.commands.end(),
                     [](const CtlCommand &c) { return !c.watch.format.empty(); }))
         parsed.usageError = "--format and --json cannot be used together";
+    if (parsed.usageError.empty() && options.json &&
+        std::any_of(parsed.commands.begin(), parsed.commands.end(), [](const CtlCommand &c) {
+            return c.kind == CtlCommand::Sim && c.sim.action == SimRequest::Show;
+        }))
+        parsed.usageError = "sim show prints a table for people; it cannot be used with --json";
+    if (parsed.usageError.empty()) // the port is chosen before any line is parsed
+        parsed.usageError = SimOnOtherPort(parsed.commands, SelectedPortChoice());
     return parsed;
 }
 
@@ -135,15 +143,15 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
         io.out << (options.help ? CtlUsage() : "zelvanectl " ZELVANE_VERSION "\n");
         return checkedOutput(io, 0, false, true);
     }
-    const ParsedCommands commandLine = parseLine(options.commandWords, options);
-    if (!commandLine.usageError.empty())
-        return usage(io.err, commandLine.usageError);
     if (options.port) {
         ParsedPortChoice chosen = ParsePortChoice(options.port->c_str(), "--port");
         if (!chosen.choice)
             return usage(io.err, chosen.error);
         SelectPortChoice(std::move(chosen));
     }
+    const ParsedCommands commandLine = parseLine(options.commandWords, options);
+    if (!commandLine.usageError.empty())
+        return usage(io.err, commandLine.usageError);
     // Scheduling needs the privilege that the grant gives up.
     if (options.realtime)
         if (const std::string refused = EnterRealtime(); !refused.empty())

@@ -50,6 +50,8 @@ public:
         return {DirectionAbility::Unable, "this port has no data direction"};
     }
     virtual bool setDataDirection(DataDirection) { return false; }
+    // Out, but where another program left a shared port's lines in.
+    virtual DataDirection dataDirectionAtOpening() const { return DataDirection::Out; }
     virtual void keepDataDirectionAtClose() {}
 
     // A port shared with other programs: reserve keeps other copies of ours off it across

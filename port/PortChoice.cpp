@@ -1,6 +1,7 @@
 #include "PortChoice.h"
 
 #include "MessageText.h"
+#include "SharedSimFile.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -38,6 +39,11 @@ std::optional<PortChoice> parse(std::string_view text)
         return PortChoice{PortMethod::Simulated, std::nullopt, {}};
     if (text == "none")
         return PortChoice{PortMethod::None, std::nullopt, {}};
+    if (text.substr(0, 4) == "sim:" && IsSimName(text.substr(4))) {
+        PortChoice choice{PortMethod::Simulated, std::nullopt, {}};
+        choice.simName = std::string(text.substr(4));
+        return choice;
+    }
     if (text.substr(0, 7) == "direct:") {
         if (const auto base = parseBase(text.substr(7)))
             return PortChoice{PortMethod::Direct, base, {}};
@@ -72,6 +78,11 @@ ParsedPortChoice ParsePortChoice(const char *text, std::string_view source)
     const std::string_view value = text ? text : "";
     if (auto choice = parse(value))
         return {std::move(choice), {}, std::string(source)};
+    if (value.substr(0, 4) == "sim:")
+        return {std::nullopt,
+                std::string(source) + "=" + QuotedForMessage(value) +
+                    ": a simulated port's name is 1 to 64 letters, digits, - or _",
+                std::string(source)};
     return {std::nullopt,
             std::string(source) + "=" + QuotedForMessage(value) + " is not known; use " +
                 std::string(kPortChoiceForms),

@@ -12,6 +12,7 @@ struct PortChoice {
     std::optional<unsigned> directBase; // direct:BASE; plain direct means 0x378
     std::string ppdevNode;              // ppdev:NODE or ppdev:N; empty means the first port's
     bool baseUnchecked = false;         // direct-unchecked:BASE: asked for wherever it is
+    std::string simName = {};           // sim:NAME, shared by the user's programs; empty: private
 };
 
 struct ParsedPortChoice {
@@ -29,4 +30,4 @@ const ParsedPortChoice &SelectedPortChoice();
 void SelectPortChoice(ParsedPortChoice parsed);
 
 inline constexpr std::string_view kPortChoiceForms =
-    "auto, direct, direct:BASE, ppdev, ppdev:/dev/parportN, ppdev:N, sim or none";
+    "auto, direct, direct:BASE, ppdev, ppdev:/dev/parportN, ppdev:N, sim, sim:NAME or none";

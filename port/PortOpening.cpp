@@ -5,6 +5,7 @@
 #include "KernelParport.h"
 #include "PortDoctor.h"
 #include "PpdevPort.h"
+#include "SharedSimFile.h"
 #include "SimulatedPort.h"
 
 namespace {
@@ -58,6 +59,20 @@ std::unique_ptr<PortBackend> openPpdev(std::string node, std::vector<std::string
     return port;
 }
 
+std::unique_ptr<PortBackend> openSimulated(const std::string &name,
+                                           std::vector<std::string> &refusals)
+{
+    if (name.empty())
+        return std::make_unique<SimulatedPort>();
+    std::string why;
+    auto shared = SharedSimFile::open(name, why);
+    if (!shared) {
+        refusals.push_back("sim:" + name + ": " + why);
+        return nullptr;
+    }
+    return std::make_unique<SimulatedPort>(std::move(shared));
+}
+
 } // namespace
 
 PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
@@ -80,7 +95,7 @@ PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
         opening.backend = openPpdev(parsed.choice->ppdevNode, opening.refusals);
         break;
     case PortMethod::Simulated:
-        opening.backend = std::make_unique<SimulatedPort>();
+        opening.backend = openSimulated(parsed.choice->simName, opening.refusals);
         break;
     case PortMethod::None:
         opening.refusals.push_back(parsed.source + "=none: no port opened");

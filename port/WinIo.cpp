@@ -61,6 +61,8 @@ bool InitializeWinIo()
     PortOpening opening = g_driver.opener();
     g_driver.backend = std::move(opening.backend);
     g_driver.refusals = std::move(opening.refusals);
+    if (g_driver.backend)
+        g_driver.direction = g_driver.backend->dataDirectionAtOpening();
     return g_driver.backend != nullptr;
 }
 

@@ -46,8 +46,9 @@ using PortNoticeHandler = std::function<void(const PortNotice &notice)>;
 void SetPortNoticeHandler(PortNoticeHandler handler);
 
 // The data lines' direction, beside the four operations (which stay as they are): Out at
-// every opening, In only on a port able to; put back to Out when the port closes unless
-// KeepDataDirectionAtClose was called. With no port open, nothing is able.
+// every opening (but a shared simulated port's, which keeps what was left), In only on a port able
+// to; put back to Out when the port closes unless KeepDataDirectionAtClose was called. With no port
+// open, nothing is able.
 DirectionAbility DataDirectionAbility();
 bool SetDataDirection(DataDirection direction);
 DataDirection CurrentDataDirection();
