@@ -58,6 +58,7 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent)
     connect(m_port, &PortThread::done, this, &CZelvaneDlg::ShowPortOutcome);
     connect(m_port, &PortThread::opened, this, &CZelvaneDlg::TellOpening);
     m_stuckWatch.setSingleShot(true);
+    m_stuckWatch.setTimerType(Qt::PreciseTimer); // "over a second", not up to 5 % more
     connect(&m_stuckWatch, &QTimer::timeout, this, &CZelvaneDlg::SayPortIsStuck);
 }
 

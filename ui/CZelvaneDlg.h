@@ -42,6 +42,11 @@ public:
     PortMessageLine *messageLine() const { return m_messageLine; }
     // Requests sent to the port thread and not come back yet.
     bool portBusy() const { return m_port->busy(); }
+    // In how many milliseconds the line says the port is stuck; -1 when it is not due.
+    int stuckLineDueIn() const
+    {
+        return m_stuckWatch.isActive() ? m_stuckWatch.remainingTime() : -1;
+    }
     // The port thread was stuck in the kernel when the window closed and was left there: the
     // process must end without waiting for it.
     bool portLeftInKernel() const { return m_portLeftInKernel; }

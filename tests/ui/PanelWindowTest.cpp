@@ -186,6 +186,8 @@ private slots:
     void dataPinsTurnIntoInputsWhereThePortCan();
     void aFailedAccessChangesNothingAndTheLineSaysWhy();
     void aStuckAccessNeverHoldsUpTheWindow();
+    void theStuckLineCountsFromTheOldestAccess();
+    void theMessageLineSaysEachNoticeInItsWords();
     void closingWhileAnAccessIsStuckWritesNothingMore();
     void anOpeningTheKernelKeepsIsTakenWhenItComes();
 };
@@ -666,8 +668,74 @@ void PanelWindowTest::aStuckAccessNeverHoldsUpTheWindow()
         QCOMPARE(h.indicator(1043)->image(), IDB_OUT_LOW);
         QCOMPARE(h.indicator(1044)->image(), IDB_HIGH);
         QVERIFY(!h.panel.messageLine()->isVisible());
-        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "write 0x378 0xE7"}));
+        QTest::mouseClick(h.indicator(1044), Qt::LeftButton); // taken again once it is over
+        h.settle();
+        QCOMPARE(h.indicator(1044)->image(), IDB_OUT_LOW);
+        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "write 0x378 0xE7", "write 0x378 0xC7"}));
     }});
+}
+
+// The second counts from the oldest access still out: one sent behind a kept access does not
+// put the stuck line off.
+void PanelWindowTest::theStuckLineCountsFromTheOldestAccess()
+{
+    PanelHarness h;
+    BlockingPort *blocking = nullptr;
+    SetPortOpener([&] {
+        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1));
+        blocking = port.get();
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
+    });
+    const auto release = qScopeGuard([&] { blocking->release(); });
+    h.run({[&] {
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // kept
+        const qint64 firstSent = clock.elapsed();             // it was sent by now
+        while (clock.elapsed() < firstSent + 300)
+            QTest::qWait(10);
+        QTest::mouseClick(h.indicator(1043), Qt::LeftButton); // waits behind it
+        const qint64 now = clock.elapsed();                   // taken first: due errs early
+        const int dueIn = h.panel.stuckLineDueIn();
+        QVERIFY2(dueIn >= 0, "the line is not due at all");
+        QVERIFY2(now + dueIn <= firstSent + 1000 + 5,
+                 QByteArray::number(now + dueIn - firstSent) + " ms after the first access");
+        QTRY_VERIFY_WITH_TIMEOUT(h.panel.messageLine() && h.panel.messageLine()->isVisible(), 5000);
+        QVERIFY(clock.elapsed() >= 1000);
+    }});
+}
+
+// Each notice in its own words: another copy with and without who holds the lock, another
+// program, the port gone, a failed access; and the kernel keeping an access.
+void PanelWindowTest::theMessageLineSaysEachNoticeInItsWords()
+{
+    using Kind = PortNotice::Kind;
+    const struct {
+        std::optional<PortNotice> notice; // none: the stuck line, naming detail
+        const char *line;
+    } cases[] = {
+        {PortNotice{Kind::OtherCopy, "", ""}, "另一个 Zelvane 正在使用并口，本次读写未完成。"},
+        {PortNotice{Kind::OtherCopy, "", "pid 4242"},
+         "另一个 Zelvane 正在使用并口（pid 4242 持有锁），本次读写未完成。"},
+        {PortNotice{Kind::OtherProgram, "", "pid 77 avrdude"},
+         "其他程序正在使用并口（pid 77 avrdude），Zelvane 等它空闲 1 秒后再读写。"},
+        {PortNotice{Kind::Gone, "", "No such device"},
+         "并口已不存在（No such device），之后的读写都不会生效。"},
+        {PortNotice{Kind::Failed, "", "Input/output error"}, "读写并口失败：Input/output error"},
+        {std::nullopt, "并口超过 1 秒没有响应，仍在等待内核。"},
+    };
+    QWidget window;
+    PortMessageLine line(&window);
+    for (const auto &[notice, expected] : cases) {
+        if (notice)
+            line.showNotice(*notice);
+        else
+            line.showStuck({});
+        QCOMPARE(line.line(), QString::fromUtf8(expected));
+    }
+    line.showStuck(QStringLiteral("pid 9 cat"));
+    QCOMPARE(line.line(),
+             QStringLiteral("并口在内核中卡住超过 1 秒（pid 9 cat）：结束该程序即可恢复。"));
 }
 
 // The window closes within the closing's wait, leaving the stuck thread to the kernel; what
