@@ -11,6 +11,7 @@
 
 class IndicatorLabel;
 class PortMessageLine;
+class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -36,6 +37,8 @@ public:
     IndicatorLabel *indicator(int controlId) const { return m_indicators.value(controlId); }
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
+    // The connector's picture; its tooltip names the port.
+    QLabel *connectorPicture() const { return m_connector; }
     QAction *liveInputsAction() const { return m_liveInputs; }
     QAction *dataInputsAction() const { return m_dataInputs; }
     // The line with the latest port notice; null until there has been one.
@@ -81,6 +84,7 @@ private:
     bool SendToPort(const PanelRequest &request);
     void TurnDataPins(bool in);
     void ShowDataPinsAs(bool in);
+    void MarkDataPinsWritten(bool written);
     void ShowPortOutcome(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
     void TellOpening(const PortThread::Opening &opening);
     static QString WhyDataPinsCannotRead(const PortThread::Opening &opening);
@@ -100,6 +104,7 @@ private:
     bool m_saidStuck = false;
     QHash<int, IndicatorLabel *> m_indicators;
     QHash<int, QPushButton *> m_buttons;
+    QLabel *m_connector = nullptr;
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
     QAction *m_dataInputs = nullptr;

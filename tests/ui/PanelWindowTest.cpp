@@ -183,6 +183,7 @@ private slots:
     void windowMenuEndsWithTheAboutEntry();
     void liveInputsFollowTheLoopbackUntilTurnedOff();
     void tooltipsSayWhichPin();
+    void dataTooltipsTellTheStartLevelUntilTheFirstWrite();
     void dataPinsTurnIntoInputsWhereThePortCan();
     void aFailedAccessChangesNothingAndTheLineSaysWhy();
     void aStuckAccessNeverHoldsUpTheWindow();
@@ -449,8 +450,12 @@ void PanelWindowTest::initFailIsShownOnceBeforeTheWindowWhichStillWorks()
                QCOMPARE(box->text(), QStringLiteral("Init fail!"));
                QCOMPARE(box->icon(), QMessageBox::NoIcon);
                QCOMPARE(box->windowTitle(), QStringLiteral("panel_window_tests"));
-               QCOMPARE(box->buttons().size(), 1);
                QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+               // Beside OK only the button that shows the reasons, as standard error has them.
+               QCOMPARE(box->buttons().size(), 2);
+               QCOMPARE(box->detailedText(), QStringLiteral("the test port does not open"));
+               QCOMPARE(h.panel.connectorPicture()->toolTip(),
+                        QStringLiteral("没有打开并口：the test port does not open"));
                box->button(QMessageBox::Ok)->click();
            },
            [&] {
@@ -514,7 +519,7 @@ void PanelWindowTest::tooltipsSayWhichPin()
     PanelHarness h;
     h.run({[&] {
         const std::pair<int, const char *> expected[] = {
-            {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平"},
+            {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平 · 启动时设为高电平；尚未写入并口"},
             {1037, "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 低电平"}, // clicked low
             {1053, "C2 · 16 脚 · 控制口 0x37A 第 2 位 · 高电平"},
             {1048, "S7 · 11 脚 · 状态口 0x379 第 7 位（硬件反相） · 高电平"},
@@ -528,7 +533,83 @@ void PanelWindowTest::tooltipsSayWhichPin()
             QCOMPARE(label->toolTip(), QString::fromUtf8(text));
         }
         QCOMPARE(h.trace, CallTrace{"write 0x37A 0x05"}); // hovering touches no port
+        QCOMPARE(h.panel.connectorPicture()->toolTip(), QStringLiteral("并口：recording port"));
     }});
+}
+
+namespace {
+
+QString toolTipOf(IndicatorLabel *label)
+{
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(label, &hover);
+    return label->toolTip();
+}
+
+} // namespace
+
+// The data indicators show high from the start, not what the port holds, and say so until a
+// data write reaches the port: a control write, a refused write, a click on a data pin turned
+// into an input or any click with no port open leaves the note.
+void PanelWindowTest::dataTooltipsTellTheStartLevelUntilTheFirstWrite()
+{
+    const QString note = QStringLiteral(" · 启动时设为高电平；尚未写入并口");
+    const QString d0 = QStringLiteral("D0 · 2 脚 · 数据口 0x378 第 0 位 · ");
+    const QString d7 = QStringLiteral("D7 · 9 脚 · 数据口 0x378 第 7 位 · ");
+    PanelHarness h;
+    SetPortOpener([&] {
+        auto port = std::make_unique<RecordingPort>(h.trace);
+        port->makeBidirectional();
+        h.port = port.get();
+        return PortOpening{std::move(port), {}};
+    });
+    struct Step {
+        const char *what;
+        std::function<void()> act;
+        QString d0, d7;
+    };
+    const Step steps[] = {
+        {"at start", [] {}, d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a control write", [&] { QTest::mouseClick(h.indicator(1037), Qt::LeftButton); },
+         d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a refused write",
+         [&] {
+             h.port->refuse(PortNotice{PortNotice::Kind::Failed, "refused", "refused"});
+             QTest::mouseClick(h.indicator(1039), Qt::LeftButton);
+         },
+         d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a click on an input",
+         [&] {
+             h.port->refuse(std::nullopt);
+             h.panel.dataInputsAction()->trigger();
+             h.settle();
+             QTest::mouseClick(h.indicator(1039), Qt::LeftButton);
+         },
+         d0 + "输入 · 低电平", d7 + "输入 · 低电平"},
+        {"turned out again", [&] { h.panel.dataInputsAction()->trigger(); }, d0 + "高电平" + note,
+         d7 + "高电平" + note},
+        {"a data write", [&] { QTest::mouseClick(h.indicator(1039), Qt::LeftButton); },
+         d0 + "低电平", d7 + "高电平"},
+    };
+    h.run({[&] {
+        for (const Step &step : steps) {
+            step.act();
+            h.settle();
+            QVERIFY2(toolTipOf(h.indicator(1039)) == step.d0,
+                     QByteArray(step.what) + ": " + toolTipOf(h.indicator(1039)).toUtf8());
+            QVERIFY2(toolTipOf(h.indicator(1046)) == step.d7,
+                     QByteArray(step.what) + ": " + toolTipOf(h.indicator(1046)).toUtf8());
+        }
+        QCOMPARE(h.trace, (CallTrace{"write 0x37A 0x05", "data in", "read 0x378 0x00", "data out",
+                                     "write 0x378 0xFE"}));
+    }});
+    PanelHarness noPort(false);
+    noPort.run({[&] { QApplication::activeModalWidget()->close(); },
+                [&] {
+                    QTest::mouseClick(noPort.indicator(1039), Qt::LeftButton);
+                    noPort.settle();
+                    QCOMPARE(toolTipOf(noPort.indicator(1039)), d0 + "低电平" + note);
+                }});
 }
 
 // The window menu turns D0-D7 into inputs: they show what the pins read, in the status inputs'
