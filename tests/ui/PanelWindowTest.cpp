@@ -762,12 +762,17 @@ void PanelWindowTest::theStuckLineCountsFromTheOldestAccess()
 {
     PanelHarness h;
     BlockingPort *blocking = nullptr;
+    std::atomic<bool> closed{false};
     SetPortOpener([&] {
-        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1));
+        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1), &closed);
         blocking = port.get();
         return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
     });
-    const auto release = qScopeGuard([&] { blocking->release(); });
+    // The port thread works on the harness's levels: it must be done before they go.
+    const auto release = qScopeGuard([&] {
+        blocking->release();
+        QTRY_VERIFY(closed.load());
+    });
     h.run({[&] {
         QElapsedTimer clock;
         clock.start();
@@ -783,6 +788,8 @@ void PanelWindowTest::theStuckLineCountsFromTheOldestAccess()
                  QByteArray::number(now + dueIn - firstSent) + " ms after the first access");
         QTRY_VERIFY_WITH_TIMEOUT(h.panel.messageLine() && h.panel.messageLine()->isVisible(), 5000);
         QVERIFY(clock.elapsed() >= 1000);
+        blocking->release();
+        h.settle();
     }});
 }
 
