@@ -46,6 +46,8 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent)
         if (auto *picture = qobject_cast<IndicatorLabel *>(built.widget)) {
             m_indicators.insert(id, picture);
             connect(picture, &IndicatorLabel::command, this, &CZelvaneDlg::OnCommand);
+        } else if (built.control.kind == ControlKind::Picture) {
+            m_connector = qobject_cast<QLabel *>(built.widget); // the one plain picture
         } else if (auto *button = qobject_cast<QPushButton *>(built.widget)) {
             m_buttons.insert(id, button);
             button->setAutoDefault(true);
@@ -58,6 +60,7 @@ CZelvaneDlg::CZelvaneDlg(PinLevels &levels, QWidget *parent)
     connect(m_port, &PortThread::done, this, &CZelvaneDlg::ShowPortOutcome);
     connect(m_port, &PortThread::opened, this, &CZelvaneDlg::TellOpening);
     m_stuckWatch.setSingleShot(true);
+    m_stuckWatch.setTimerType(Qt::PreciseTimer); // "over a second", not up to 5 % more
     connect(&m_stuckWatch, &QTimer::timeout, this, &CZelvaneDlg::SayPortIsStuck);
 }
 
@@ -118,6 +121,7 @@ void CZelvaneDlg::EndRun()
 void CZelvaneDlg::OnInitDialog()
 {
     InitTogglePass(m_levels, *this);
+    MarkDataPinsWritten(false);
     AddAboutEntryToWindowMenu();
     setWindowIcon(IndicatorImages::applicationIcon());
     OpenPortDriver();
@@ -183,15 +187,21 @@ void CZelvaneDlg::TellOpening(const PortThread::Opening &opening)
     const bool able = opening.dataDirection.answer != DirectionAbility::Unable;
     m_dataInputs->setEnabled(able);
     m_dataInputs->setToolTip(able ? QString() : WhyDataPinsCannotRead(opening));
+    // Named where it adds nothing to the designed layout: over the connector's picture.
     if (opening.opened) {
+        m_connector->setToolTip(tr("并口：%1").arg(opening.description));
         qCInfo(lcPort).noquote() << "port opened:" << opening.description;
         return;
     }
+    const QString reasons = opening.refusals.join(QStringLiteral("\n"));
+    m_connector->setToolTip(tr("没有打开并口：%1").arg(reasons));
     qCWarning(lcPort).noquote() << QStringLiteral("cannot open the port:\n  ") +
                                        opening.refusals.join(QStringLiteral("\n  "));
     const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QMessageBox box(QMessageBox::NoIcon, title, tr("Init fail!"), QMessageBox::Ok, this);
     box.button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as the message has no icon
+    // Started from a desktop menu, there is no standard error to read the reasons on.
+    box.setDetailedText(reasons);
     box.exec();
 }
 
@@ -260,6 +270,12 @@ void CZelvaneDlg::TurnDataPins(bool in)
     }
 }
 
+void CZelvaneDlg::MarkDataPinsWritten(bool written)
+{
+    for (const ConnectorPin *pin : kDataPins)
+        indicator(pin->controlId)->setShowsUnwrittenStartLevel(!written);
+}
+
 void CZelvaneDlg::ShowDataPinsAs(bool in)
 {
     m_dataIn = in;
@@ -274,6 +290,10 @@ void CZelvaneDlg::ShowPortOutcome(const PanelOutcome &outcome,
 {
     for (const IndicatorChange &change : outcome.changes)
         ShowIndicatorImage(change.controlId, change.image);
+    if (const ConnectorPin *clicked = findPinByControlId(outcome.request.controlId);
+        outcome.request.kind == PanelRequest::Click && outcome.reached &&
+        !outcome.changes.empty() && clicked && clicked->group == PinGroup::Data)
+        MarkDataPinsWritten(true); // the whole register: every data pin has its shown level
     if (outcome.request.kind == PanelRequest::DataIn ||
         outcome.request.kind == PanelRequest::DataOut)
         ShowDataPinsAs((outcome.request.kind == PanelRequest::DataIn) == outcome.reached);

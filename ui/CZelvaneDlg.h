@@ -11,6 +11,7 @@
 
 class IndicatorLabel;
 class PortMessageLine;
+class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -36,12 +37,19 @@ public:
     IndicatorLabel *indicator(int controlId) const { return m_indicators.value(controlId); }
     QPushButton *button(int controlId) const { return m_buttons.value(controlId); }
     QMenu *windowMenu() const { return m_windowMenu; }
+    // The connector's picture; its tooltip names the port.
+    QLabel *connectorPicture() const { return m_connector; }
     QAction *liveInputsAction() const { return m_liveInputs; }
     QAction *dataInputsAction() const { return m_dataInputs; }
     // The line with the latest port notice; null until there has been one.
     PortMessageLine *messageLine() const { return m_messageLine; }
     // Requests sent to the port thread and not come back yet.
     bool portBusy() const { return m_port->busy(); }
+    // In how many milliseconds the line says the port is stuck; -1 when it is not due.
+    int stuckLineDueIn() const
+    {
+        return m_stuckWatch.isActive() ? m_stuckWatch.remainingTime() : -1;
+    }
     // The port thread was stuck in the kernel when the window closed and was left there: the
     // process must end without waiting for it.
     bool portLeftInKernel() const { return m_portLeftInKernel; }
@@ -76,6 +84,7 @@ private:
     bool SendToPort(const PanelRequest &request);
     void TurnDataPins(bool in);
     void ShowDataPinsAs(bool in);
+    void MarkDataPinsWritten(bool written);
     void ShowPortOutcome(const PanelOutcome &outcome, const std::vector<PortNotice> &notices);
     void TellOpening(const PortThread::Opening &opening);
     static QString WhyDataPinsCannotRead(const PortThread::Opening &opening);
@@ -95,6 +104,7 @@ private:
     bool m_saidStuck = false;
     QHash<int, IndicatorLabel *> m_indicators;
     QHash<int, QPushButton *> m_buttons;
+    QLabel *m_connector = nullptr;
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
     QAction *m_dataInputs = nullptr;

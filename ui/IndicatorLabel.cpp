@@ -56,7 +56,8 @@ bool IndicatorLabel::event(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         if (const ConnectorPin *pin = findPinByControlId(static_cast<unsigned>(m_controlId))) {
             const bool high = m_image == IDB_HIGH || m_image == IDB_CTRL_HIGH;
-            setToolTip(PinToolTip(*pin, high ? 1 : 0, m_showsInput));
+            setToolTip(PinToolTip(*pin, high ? 1 : 0, m_showsInput,
+                                  m_unwrittenStartLevel && !m_showsInput));
         }
     }
     return QLabel::event(event);

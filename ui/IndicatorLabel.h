@@ -22,6 +22,9 @@ public:
     int controlId() const { return m_controlId; }
     // A data pin turned into an input: its tooltip says so.
     void setShowsInput(bool input) { m_showsInput = input; }
+    // Until the port is first written, a data output shows the start's high level, not what
+    // the port holds: its tooltip says so.
+    void setShowsUnwrittenStartLevel(bool unwritten) { m_unwrittenStartLevel = unwritten; }
 
 signals:
     void command(int controlId, int notifyCode);
@@ -38,4 +41,5 @@ private:
     bool m_armed = false;
     bool m_pressed = false;
     bool m_showsInput = false;
+    bool m_unwrittenStartLevel = false;
 };

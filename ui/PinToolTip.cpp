@@ -35,15 +35,18 @@ public:
     static QString number(const ConnectorPin &pin) { return tr("%1 脚").arg(pin.number); }
     static QString level(std::uint8_t shown) { return shown ? tr("高电平") : tr("低电平"); }
     static QString input() { return tr("输入"); }
+    static QString unwrittenStartLevel() { return tr("启动时设为高电平；尚未写入并口"); }
 };
 
 } // namespace
 
-QString PinToolTip(const ConnectorPin &pin, std::uint8_t shownLevel, bool input)
+QString PinToolTip(const ConnectorPin &pin, std::uint8_t shownLevel, bool input,
+                   bool unwrittenStartLevel)
 {
     const QString separator = QStringLiteral(" · ");
     return QString::fromUtf8(pin.label.data(), static_cast<qsizetype>(pin.label.size())) +
            separator + PinWords::number(pin) + separator + PinWords::where(pin) +
            (input ? separator + PinWords::input() : QString()) + separator +
-           PinWords::level(shownLevel);
+           PinWords::level(shownLevel) +
+           (unwrittenStartLevel ? separator + PinWords::unwrittenStartLevel() : QString());
 }

@@ -90,6 +90,14 @@
         <source>此并口处于 SPP 模式，数据线只能输出；请在 BIOS 设置中改为 PS/2、EPP 或 ECP 模式。</source>
         <translation>This port is in SPP mode, whose data lines only drive; set it to PS/2, EPP or ECP in the firmware setup.</translation>
     </message>
+    <message>
+        <source>并口：%1</source>
+        <translation>Port: %1</translation>
+    </message>
+    <message>
+        <source>没有打开并口：%1</source>
+        <translation>No port opened: %1</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>
@@ -132,6 +140,10 @@
     <message>
         <source>输入</source>
         <translation>input</translation>
+    </message>
+    <message>
+        <source>启动时设为高电平；尚未写入并口</source>
+        <translation>set high at start; not yet written to the port</translation>
     </message>
 </context>
 <context>

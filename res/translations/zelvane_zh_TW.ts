@@ -90,6 +90,14 @@
         <source>此并口处于 SPP 模式，数据线只能输出；请在 BIOS 设置中改为 PS/2、EPP 或 ECP 模式。</source>
         <translation>此並列埠處於 SPP 模式，資料線只能輸出；請在 BIOS 設定中改為 PS/2、EPP 或 ECP 模式。</translation>
     </message>
+    <message>
+        <source>并口：%1</source>
+        <translation>並列埠：%1</translation>
+    </message>
+    <message>
+        <source>没有打开并口：%1</source>
+        <translation>沒有開啟並列埠：%1</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>
@@ -132,6 +140,10 @@
     <message>
         <source>输入</source>
         <translation>輸入</translation>
+    </message>
+    <message>
+        <source>启动时设为高电平；尚未写入并口</source>
+        <translation>啟動時設為高電位；尚未寫入並列埠</translation>
     </message>
 </context>
 <context>

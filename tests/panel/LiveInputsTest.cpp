@@ -1,5 +1,6 @@
 #include "LiveInputs.h"
 #include "CallTrace.h"
+#include "DataInputs.h"
 #include "WinIo.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,33 @@ TEST(LiveInputs, OnePollOneReadAndOnlyTheChangedIndicators)
                                 "read 0x379 0x88", "show 1052 HIGH", // S3 alone rose
                                 "close"}));
     EXPECT_EQ(shown, 0x01);
+}
+
+// With the data lines in, each poll redraws the data pins that changed either way, falling
+// as well as rising, D0 first.
+TEST(LiveInputs, ADataPollRedrawsEveryDataPinThatChanged)
+{
+    CallTrace trace;
+    SetPortOpener([&] {
+        return PortOpening{std::make_unique<RecordingPort>(
+                               trace, std::deque<std::uint8_t>{0xFF, 0x5A, 0xA5, 0xA5}),
+                           {}};
+    });
+    ASSERT_TRUE(InitializeWinIo());
+    RecordingSink sink(trace);
+    std::uint8_t shown = 0xFF; // as turned in after the start: every data indicator red
+    for (int poll = 0; poll < 4; ++poll)
+        PollDataInputs(sink, shown);
+    ShutdownWinIo();
+    SetPortOpener(nullptr);
+    EXPECT_EQ(trace, (CallTrace{"read 0x378 0xFF", // as shown: nothing drawn
+                                "read 0x378 0x5A", "show 1039 IN_LOW", "show 1041 IN_LOW",
+                                "show 1044 IN_LOW", "show 1046 IN_LOW", // four fell
+                                "read 0x378 0xA5", "show 1039 HIGH", "show 1040 IN_LOW",
+                                "show 1041 HIGH", "show 1042 IN_LOW", "show 1043 IN_LOW",
+                                "show 1044 HIGH", "show 1045 IN_LOW", "show 1046 HIGH", // all eight
+                                "read 0x378 0xA5", "close"}));
+    EXPECT_EQ(shown, 0xA5);
 }
 
 // A port that another program is using now and then: a peek answers from the script, and

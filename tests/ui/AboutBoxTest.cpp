@@ -68,6 +68,8 @@ void AboutBoxTest::opensFromTheButtonAndTheMenuWithTheSameContent()
     const AboutContent &first = seen[0];
     QCOMPARE(first.caption, QStringLiteral("关于  Zelvane"));
     QVERIFY(first.texts.contains(QStringLiteral("Zelvane 1.0 版")));
+    // The version `zelvane --version` names first, the project's major and minor.
+    QVERIFY(first.texts.contains(QStringLiteral("Zelvane " ZELVANE_SHORT_VERSION " 版")));
     QVERIFY(first.okIsDefault);
     QCOMPARE(seen[1].texts, first.texts);
     QCOMPARE(seen[1].caption, first.caption);

@@ -16,13 +16,16 @@
 namespace {
 
 // What one language shows: the panel's texts in template order, its menu, the About box
-// (caption, then its texts in template order), one tooltip, the port's message line for a
-// port gone, and the "Init fail!" box with its button, which Qt's own translation names.
+// (caption, then its texts in template order), one tooltip, a data pin's at the start and the
+// port's name over the connector, the port's message line for a port gone, and the "Init
+// fail!" box with its button, which Qt's own translation names.
 struct Shown {
     QStringList panel;
     QStringList menu;
     QStringList about;
     QString tooltip;
+    QString startTooltip;
+    QString portTooltip;
     QString line;
     QStringList initFail;
 
@@ -38,6 +41,8 @@ const Shown kSource{
     {"关闭(&C)", "实时读取输入(&L)", "数据端口作为输入(&I)", "关于 Zelvane(&A)..."},
     {"关于  Zelvane", "Zelvane 1.0 版", "2026年12月发布", "确定"},
     "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 高电平",
+    "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平 · 启动时设为高电平；尚未写入并口",
+    "并口：recording port",
     "并口已不存在（gone），之后的读写都不会生效。",
     {"Init fail!", "确定"}};
 
@@ -49,6 +54,9 @@ const Shown kEnglish{{"Read status", "Read control", "Exit",
                      {"&Close", "&Live inputs", "&Data pins as inputs", "&About Zelvane..."},
                      {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
                      "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
+                     "D3 · pin 5 · data 0x378 bit 3 · high · set high at start; not yet "
+                     "written to the port",
+                     "Port: recording port",
                      "The port has gone away (gone); accesses have no effect from now on.",
                      {"Init fail!", "OK"}};
 
@@ -61,6 +69,8 @@ const Shown kTraditional{
     {"關閉(&C)", "即時讀取輸入(&L)", "資料埠作為輸入(&I)", "關於 Zelvane(&A)..."},
     {"關於  Zelvane", "Zelvane 1.0 版", "2026年12月發布", "確定"},
     "C0 · 第 1 腳 · 控制埠 0x37A 第 0 位元（硬體反相） · 高電位",
+    "D3 · 第 5 腳 · 資料埠 0x378 第 3 位元 · 高電位 · 啟動時設為高電位；尚未寫入並列埠",
+    "並列埠：recording port",
     "並列埠已不存在（gone），之後的讀寫都不會生效。",
     {"初始化失敗！", "確定"}};
 
@@ -111,6 +121,11 @@ Shown showWindows()
         QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), c0->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(c0, &hover);
         shown.tooltip = c0->toolTip();
+        IndicatorLabel *d3 = h.indicator(1042);
+        QHelpEvent hoverD3(QEvent::ToolTip, QPoint(5, 5), d3->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(d3, &hoverD3);
+        shown.startTooltip = d3->toolTip();
+        shown.portTooltip = h.panel.connectorPicture()->toolTip();
         h.port->goAway();
         QTest::mouseClick(h.indicator(1042), Qt::LeftButton);
         h.settle();

@@ -183,9 +183,12 @@ private slots:
     void windowMenuEndsWithTheAboutEntry();
     void liveInputsFollowTheLoopbackUntilTurnedOff();
     void tooltipsSayWhichPin();
+    void dataTooltipsTellTheStartLevelUntilTheFirstWrite();
     void dataPinsTurnIntoInputsWhereThePortCan();
     void aFailedAccessChangesNothingAndTheLineSaysWhy();
     void aStuckAccessNeverHoldsUpTheWindow();
+    void theStuckLineCountsFromTheOldestAccess();
+    void theMessageLineSaysEachNoticeInItsWords();
     void closingWhileAnAccessIsStuckWritesNothingMore();
     void anOpeningTheKernelKeepsIsTakenWhenItComes();
 };
@@ -447,8 +450,12 @@ void PanelWindowTest::initFailIsShownOnceBeforeTheWindowWhichStillWorks()
                QCOMPARE(box->text(), QStringLiteral("Init fail!"));
                QCOMPARE(box->icon(), QMessageBox::NoIcon);
                QCOMPARE(box->windowTitle(), QStringLiteral("panel_window_tests"));
-               QCOMPARE(box->buttons().size(), 1);
                QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+               // Beside OK only the button that shows the reasons, as standard error has them.
+               QCOMPARE(box->buttons().size(), 2);
+               QCOMPARE(box->detailedText(), QStringLiteral("the test port does not open"));
+               QCOMPARE(h.panel.connectorPicture()->toolTip(),
+                        QStringLiteral("没有打开并口：the test port does not open"));
                box->button(QMessageBox::Ok)->click();
            },
            [&] {
@@ -512,7 +519,7 @@ void PanelWindowTest::tooltipsSayWhichPin()
     PanelHarness h;
     h.run({[&] {
         const std::pair<int, const char *> expected[] = {
-            {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平"},
+            {1042, "D3 · 5 脚 · 数据口 0x378 第 3 位 · 高电平 · 启动时设为高电平；尚未写入并口"},
             {1037, "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 低电平"}, // clicked low
             {1053, "C2 · 16 脚 · 控制口 0x37A 第 2 位 · 高电平"},
             {1048, "S7 · 11 脚 · 状态口 0x379 第 7 位（硬件反相） · 高电平"},
@@ -526,7 +533,83 @@ void PanelWindowTest::tooltipsSayWhichPin()
             QCOMPARE(label->toolTip(), QString::fromUtf8(text));
         }
         QCOMPARE(h.trace, CallTrace{"write 0x37A 0x05"}); // hovering touches no port
+        QCOMPARE(h.panel.connectorPicture()->toolTip(), QStringLiteral("并口：recording port"));
     }});
+}
+
+namespace {
+
+QString toolTipOf(IndicatorLabel *label)
+{
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(label, &hover);
+    return label->toolTip();
+}
+
+} // namespace
+
+// The data indicators show high from the start, not what the port holds, and say so until a
+// data write reaches the port: a control write, a refused write, a click on a data pin turned
+// into an input or any click with no port open leaves the note.
+void PanelWindowTest::dataTooltipsTellTheStartLevelUntilTheFirstWrite()
+{
+    const QString note = QStringLiteral(" · 启动时设为高电平；尚未写入并口");
+    const QString d0 = QStringLiteral("D0 · 2 脚 · 数据口 0x378 第 0 位 · ");
+    const QString d7 = QStringLiteral("D7 · 9 脚 · 数据口 0x378 第 7 位 · ");
+    PanelHarness h;
+    SetPortOpener([&] {
+        auto port = std::make_unique<RecordingPort>(h.trace);
+        port->makeBidirectional();
+        h.port = port.get();
+        return PortOpening{std::move(port), {}};
+    });
+    struct Step {
+        const char *what;
+        std::function<void()> act;
+        QString d0, d7;
+    };
+    const Step steps[] = {
+        {"at start", [] {}, d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a control write", [&] { QTest::mouseClick(h.indicator(1037), Qt::LeftButton); },
+         d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a refused write",
+         [&] {
+             h.port->refuse(PortNotice{PortNotice::Kind::Failed, "refused", "refused"});
+             QTest::mouseClick(h.indicator(1039), Qt::LeftButton);
+         },
+         d0 + "高电平" + note, d7 + "高电平" + note},
+        {"a click on an input",
+         [&] {
+             h.port->refuse(std::nullopt);
+             h.panel.dataInputsAction()->trigger();
+             h.settle();
+             QTest::mouseClick(h.indicator(1039), Qt::LeftButton);
+         },
+         d0 + "输入 · 低电平", d7 + "输入 · 低电平"},
+        {"turned out again", [&] { h.panel.dataInputsAction()->trigger(); }, d0 + "高电平" + note,
+         d7 + "高电平" + note},
+        {"a data write", [&] { QTest::mouseClick(h.indicator(1039), Qt::LeftButton); },
+         d0 + "低电平", d7 + "高电平"},
+    };
+    h.run({[&] {
+        for (const Step &step : steps) {
+            step.act();
+            h.settle();
+            QVERIFY2(toolTipOf(h.indicator(1039)) == step.d0,
+                     QByteArray(step.what) + ": " + toolTipOf(h.indicator(1039)).toUtf8());
+            QVERIFY2(toolTipOf(h.indicator(1046)) == step.d7,
+                     QByteArray(step.what) + ": " + toolTipOf(h.indicator(1046)).toUtf8());
+        }
+        QCOMPARE(h.trace, (CallTrace{"write 0x37A 0x05", "data in", "read 0x378 0x00", "data out",
+                                     "write 0x378 0xFE"}));
+    }});
+    PanelHarness noPort(false);
+    noPort.run({[&] { QApplication::activeModalWidget()->close(); },
+                [&] {
+                    QTest::mouseClick(noPort.indicator(1039), Qt::LeftButton);
+                    noPort.settle();
+                    QCOMPARE(toolTipOf(noPort.indicator(1039)), d0 + "低电平" + note);
+                }});
 }
 
 // The window menu turns D0-D7 into inputs: they show what the pins read, in the status inputs'
@@ -666,8 +749,82 @@ void PanelWindowTest::aStuckAccessNeverHoldsUpTheWindow()
         QCOMPARE(h.indicator(1043)->image(), IDB_OUT_LOW);
         QCOMPARE(h.indicator(1044)->image(), IDB_HIGH);
         QVERIFY(!h.panel.messageLine()->isVisible());
-        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "write 0x378 0xE7"}));
+        QTest::mouseClick(h.indicator(1044), Qt::LeftButton); // taken again once it is over
+        h.settle();
+        QCOMPARE(h.indicator(1044)->image(), IDB_OUT_LOW);
+        QCOMPARE(h.trace, (CallTrace{"write 0x378 0xF7", "write 0x378 0xE7", "write 0x378 0xC7"}));
     }});
+}
+
+// The second counts from the oldest access still out: one sent behind a kept access does not
+// put the stuck line off.
+void PanelWindowTest::theStuckLineCountsFromTheOldestAccess()
+{
+    PanelHarness h;
+    BlockingPort *blocking = nullptr;
+    std::atomic<bool> closed{false};
+    SetPortOpener([&] {
+        auto port = std::make_unique<BlockingPort>(std::chrono::hours(1), &closed);
+        blocking = port.get();
+        return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
+    });
+    // The port thread works on the harness's levels: it must be done before they go.
+    const auto release = qScopeGuard([&] {
+        blocking->release();
+        for (int waits = 0; waits < 500 && !closed; ++waits) // QTRY stops once a test failed
+            QTest::qWait(10);
+    });
+    h.run({[&] {
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // kept
+        const qint64 firstSent = clock.elapsed();             // it was sent by now
+        while (clock.elapsed() < firstSent + 300)
+            QTest::qWait(10);
+        QTest::mouseClick(h.indicator(1043), Qt::LeftButton); // waits behind it
+        const qint64 now = clock.elapsed();                   // taken first: due errs early
+        const int dueIn = h.panel.stuckLineDueIn();
+        QVERIFY2(dueIn >= 0, "the line is not due at all");
+        QVERIFY2(now + dueIn <= firstSent + 1000 + 5,
+                 QByteArray::number(now + dueIn - firstSent) + " ms after the first access");
+        QTRY_VERIFY_WITH_TIMEOUT(h.panel.messageLine() && h.panel.messageLine()->isVisible(), 5000);
+        QVERIFY(clock.elapsed() >= 1000);
+        blocking->release();
+        h.settle();
+    }});
+}
+
+// Each notice in its own words: another copy with and without who holds the lock, another
+// program, the port gone, a failed access; and the kernel keeping an access.
+void PanelWindowTest::theMessageLineSaysEachNoticeInItsWords()
+{
+    using Kind = PortNotice::Kind;
+    const struct {
+        std::optional<PortNotice> notice; // none: the stuck line, naming detail
+        const char *line;
+    } cases[] = {
+        {PortNotice{Kind::OtherCopy, "", ""}, "另一个 Zelvane 正在使用并口，本次读写未完成。"},
+        {PortNotice{Kind::OtherCopy, "", "pid 4242"},
+         "另一个 Zelvane 正在使用并口（pid 4242 持有锁），本次读写未完成。"},
+        {PortNotice{Kind::OtherProgram, "", "pid 77 avrdude"},
+         "其他程序正在使用并口（pid 77 avrdude），Zelvane 等它空闲 1 秒后再读写。"},
+        {PortNotice{Kind::Gone, "", "No such device"},
+         "并口已不存在（No such device），之后的读写都不会生效。"},
+        {PortNotice{Kind::Failed, "", "Input/output error"}, "读写并口失败：Input/output error"},
+        {std::nullopt, "并口超过 1 秒没有响应，仍在等待内核。"},
+    };
+    QWidget window;
+    PortMessageLine line(&window);
+    for (const auto &[notice, expected] : cases) {
+        if (notice)
+            line.showNotice(*notice);
+        else
+            line.showStuck({});
+        QCOMPARE(line.line(), QString::fromUtf8(expected));
+    }
+    line.showStuck(QStringLiteral("pid 9 cat"));
+    QCOMPARE(line.line(),
+             QStringLiteral("并口在内核中卡住超过 1 秒（pid 9 cat）：结束该程序即可恢复。"));
 }
 
 // The window closes within the closing's wait, leaving the stuck thread to the kernel; what
