@@ -47,7 +47,7 @@ CtlSession::~CtlSession()
 
 int CtlSession::failed(const std::string &what)
 {
-    m_err << "zelvanectl: " << what << "\n";
+    m_err << "zelvanectl: " << m_place << what << "\n";
     return 1;
 }
 
@@ -58,7 +58,7 @@ bool CtlSession::ensureOpen()
     SetPortNoticeHandler(
         [this](const PortNotice &notice) { m_err << "zelvanectl: " << notice.text << "\n"; });
     if (!InitializeWinIo()) {
-        m_err << "zelvanectl: cannot open the port:\n";
+        m_err << "zelvanectl: " << m_place << "cannot open the port:\n";
         for (const std::string &refusal : PortRefusals())
             m_err << "  " << refusal << "\n";
         SetPortNoticeHandler(nullptr);
@@ -292,6 +292,8 @@ std::string CtlSession::directionMismatch(const CtlCommand &command) const
     const auto isData = [](const ConnectorPin *pin) { return pin->group == PinGroup::Data; };
     if (dataIn()) {
         const auto written = command.pinsWritten();
+        if (command.kind == CtlCommand::Write && command.target == "data")
+            return "the data lines are inputs now; data-direction out makes them outputs again";
         if (const auto pin = std::find_if(written.begin(), written.end(), isData);
             pin != written.end())
             return std::string((*pin)->label) +
@@ -429,7 +431,7 @@ int CtlSession::watch(const WatchRequest &watch)
                 return failed(cannotRead(reg));
         const EventTime at = m_clock.stamp();
         for (PortRegister reg : registers) { // the state line, one a register
-            if (last || !watch.format.empty())
+            if (last || watch.format)
                 break;
             std::vector<const ConnectorPin *> pins;
             std::copy_if(watch.pins.begin(), watch.pins.end(), std::back_inserter(pins),
@@ -470,10 +472,10 @@ int CtlSession::watch(const WatchRequest &watch)
 void CtlSession::watchEvent(const WatchRequest &watch, const ConnectorPin &pin, unsigned level,
                             const EventTime &at)
 {
-    if (watch.format.empty())
+    if (!watch.format)
         m_output.event(pin, level, at);
     else
-        m_output.stream() << FormatEvent(watch.format, pin, level, at) << "\n";
+        m_output.stream() << FormatEvent(*watch.format, pin, level, at) << "\n";
 }
 
 int CtlSession::loopbackTest()

@@ -43,7 +43,7 @@ ParsedCommands parseLine(const std::vector<std::string> &words, const CtlOptions
     ParsedCommands parsed = ParseCommandWords(words);
     if (parsed.usageError.empty() && options.json &&
         std::any_of(parsed.commands.begin(), parsed.commands.end(),
-                    [](const CtlCommand &c) { return !c.watch.format.empty(); }))
+                    [](const CtlCommand &c) { return c.watch.format.has_value(); }))
         parsed.usageError = "--format and --json cannot be used together";
     return parsed;
 }
@@ -68,12 +68,15 @@ int runScript(CtlSession &session, std::istream &in, const FdInputBuffer *source
 {
     CtlScript script(in, source);
     while (const auto words = script.nextLine()) {
-        const ParsedCommands line = parseLine(*words, options);
+        const std::string place = shownName + ", line " + std::to_string(script.lineNumber());
+        const ParsedCommands line = script.usageError().empty()
+                                        ? parseLine(*words, options)
+                                        : ParsedCommands{{}, script.usageError()};
         if (!line.usageError.empty()) {
-            io.err << "zelvanectl: " << shownName << ", line " << script.lineNumber() << ": "
-                   << line.usageError << "\n";
+            io.err << "zelvanectl: " << place << ": " << line.usageError << "\n";
             return 2;
         }
+        session.setPlace(place);
         if (const int status = session.runLine(line.commands))
             return status;
     }
