@@ -39,6 +39,7 @@ struct WatchRequest {
 struct CtlCommand {
     enum Kind {
         Ports,
+        Doctor,
         Pins,
         Read,
         Get,

@@ -228,6 +228,8 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"ports", CtlCommand::Ports, noArguments, "ports",
      "the machine's parallel ports, and who holds each"},
+    {"doctor", CtlCommand::Doctor, noArguments, "doctor",
+     "why each port can or cannot be used, each cause with its fix"},
     {"pins", CtlCommand::Pins, noArguments, "pins",
      "every pin: names, DB-25 number, register and bit, inverted, direction"},
     {"read", CtlCommand::Read, read, "read data|status|control|all",

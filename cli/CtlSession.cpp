@@ -1,7 +1,9 @@
 #include "CtlSession.h"
 
+#include "DirectPortGrant.h"
 #include "EventFormat.h"
 #include "LoopbackJudge.h"
+#include "MachineDiagnosis.h"
 #include "PinTable.h"
 #include "PpdevPort.h"
 #include "RegisterEncoding.h"
@@ -246,6 +248,8 @@ int CtlSession::run(const CtlCommand &command)
     switch (command.kind) {
     case CtlCommand::Ports:
         return ports();
+    case CtlCommand::Doctor:
+        return doctor();
     case CtlCommand::Pins:
         m_output.pinList(dataIn());
         return 0;
@@ -332,7 +336,19 @@ int CtlSession::ports()
     for (const UsbPrinter &printer : machine.usbPrinters)
         m_output.usbPrinter(printer);
     if (machine.ports.empty() && machine.usbPrinters.empty())
-        m_err << "zelvanectl: no parallel port found\n";
+        m_err << "zelvanectl: no parallel port found: " << WhyNoPort(ThisMachine())
+              << " (zelvanectl doctor tells more)\n";
+    return 0;
+}
+
+int CtlSession::doctor()
+{
+    for (const std::string &finding : DiagnoseMachine(ThisMachine()))
+        m_output.finding(finding);
+    // Where direct I/O was asked for at the start, why it was not granted.
+    if (const DirectPortGrant &grant = CurrentDirectPortGrant();
+        !grant.granted && grant.refusal != "not requested")
+        m_output.finding("direct: " + grant.refusal);
     return 0;
 }
 

@@ -61,6 +61,7 @@ private:
 
     int run(const CtlCommand &command);
     int ports();
+    int doctor();
     int readCommand(const CtlCommand &command);
     int get(const CtlCommand &command);
     int set(const std::vector<PinSetting> &settings);
