@@ -140,8 +140,10 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
         if (const std::string refused = EnterRealtime(); !refused.empty())
             io.err << "zelvanectl: --realtime is not permitted here (" << refused
                    << "); running with ordinary scheduling\n";
-    // No thread exists here, and privilege goes at once.
-    if (const DirectPortGrant &grant = RequestDirectPortGrant(); !grant.fatal.empty()) {
+    // No thread exists here, and privilege goes at once: all of it with a port to drive, raw
+    // I/O alone without, so that root still reads scripts and writes traces where it may.
+    if (const DirectPortGrant &grant = RequestDirectPortGrant(UngrantedDrop::RawIoOnly);
+        !grant.fatal.empty()) {
         io.err << "zelvanectl: " << grant.fatal << "\n";
         return 1;
     }

@@ -24,5 +24,8 @@ struct DirectPortGrant {
 // whatever the port choice, the program must then end. A process whose effective user differs
 // from its real one (a setuid install), or whose effective group differs (setgid), is refused
 // before anything is asked for.
-const DirectPortGrant &RequestDirectPortGrant();
+// ungranted: what goes where no direct I/O was granted: every privilege, or only raw I/O, so
+// that root keeps its file access (for a script, a trace) where it holds no port.
+enum class UngrantedDrop { Everything, RawIoOnly };
+const DirectPortGrant &RequestDirectPortGrant(UngrantedDrop ungranted = UngrantedDrop::Everything);
 const DirectPortGrant &CurrentDirectPortGrant();
