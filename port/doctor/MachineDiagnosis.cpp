@@ -11,8 +11,12 @@ std::string portFindings(const DoctorContext &context, const ParallelPort &port)
 {
     const std::string node =
         port.node.empty() ? "/dev/parport" + std::to_string(port.number) : port.node;
-    if (access((context.root + node).c_str(), F_OK) != 0)
-        return DiagnosePpdevNode(context, node, ENOENT);
+    if (access((context.root + node).c_str(), F_OK) != 0) {
+        const std::string why = DiagnosePpdevNode(context, node, ENOENT);
+        return why.empty() ? node + " is missing though ppdev is loaded; fix: see that udev "
+                                    "makes it (sudo udevadm trigger)"
+                           : why;
+    }
     if (access((context.root + node).c_str(), R_OK | W_OK) != 0) {
         const std::string why = DiagnosePpdevNode(context, node, errno);
         return why.empty() ? node + " cannot be opened by this user" : why;
