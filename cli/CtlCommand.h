@@ -31,8 +31,8 @@ struct WatchRequest {
     std::optional<std::uint64_t> count; // events
     std::optional<Microseconds> duration;
     std::optional<Microseconds> idleTimeout;
-    std::string vcdPath; // empty: no trace
-    std::string format;  // empty: the output's own form, with a state line first
+    std::string vcdPath;               // empty: no trace
+    std::optional<std::string> format; // none: the output's own form, with a state line first
 };
 
 // What a shared simulated port's outside does: its plug, the levels it holds inputs at.
@@ -47,6 +47,7 @@ struct SimRequest {
 struct CtlCommand {
     enum Kind {
         Ports,
+        Doctor,
         Pins,
         Read,
         Get,

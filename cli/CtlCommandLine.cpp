@@ -15,6 +15,11 @@ using namespace std::chrono_literals;
 // register access.
 constexpr Microseconds kOneAccess = 1us;
 
+const KnownOption kPulseOptions[] = {{"count", 'n', true}, {"period", 0, true}};
+const KnownOption kWatchOptions[] = {
+    {"interval", 0, true}, {"count", 'n', true}, {"duration", 0, true}, {"idle-timeout", 0, true},
+    {"pins", 0, true},     {"edges", 'e', true}, {"vcd", 0, true},      {"format", 0, true}};
+
 class Words {
 public:
     explicit Words(const std::vector<std::string> &words) : m_words(words) {}
@@ -137,8 +142,7 @@ void pulse(Words &words, CtlCommand &command)
     if (pulse.width < kOneAccess)
         throw UsageError{of + ": a pulse is at least 1us wide"};
     std::optional<Microseconds> period;
-    static const KnownOption options[] = {{"count", 'n', true}, {"period", 0, true}};
-    words.options("pulse", options, [&](std::size_t index, const std::string &text) {
+    words.options("pulse", kPulseOptions, [&](std::size_t index, const std::string &text) {
         if (index == 0 && (pulse.count = count(text, "--count")) == 0)
             throw UsageError{"pulse: --count must be at least 1"};
         if (index == 1)
@@ -157,11 +161,7 @@ void sleep(Words &words, CtlCommand &command)
 void watch(Words &words, CtlCommand &command)
 {
     WatchRequest &watch = command.watch;
-    static const KnownOption options[] = {{"interval", 0, true}, {"count", 'n', true},
-                                          {"duration", 0, true}, {"idle-timeout", 0, true},
-                                          {"pins", 0, true},     {"edges", 'e', true},
-                                          {"vcd", 0, true},      {"format", 0, true}};
-    words.options("watch", options, [&](std::size_t index, const std::string &text) {
+    words.options("watch", kWatchOptions, [&](std::size_t index, const std::string &text) {
         switch (index) {
         case 0:
             watch.interval = duration(text, 1ms, "--interval");
@@ -178,7 +178,11 @@ void watch(Words &words, CtlCommand &command)
             watch.idleTimeout = duration(text, 1s, "--idle-timeout");
             break;
         case 4:
-            watch.pins = PinListNamed(text, "--pins", InputNamed);
+            for (const ConnectorPin *pin : PinListNamed(text, "--pins", InputNamed)) {
+                if (std::find(watch.pins.begin(), watch.pins.end(), pin) != watch.pins.end())
+                    throw UsageError{"--pins: " + std::string(pin->label) + " is given twice"};
+                watch.pins.push_back(pin);
+            }
             break;
         case 5: {
             static const char *const edges[] = {"rising", "falling", "both"};
@@ -188,6 +192,8 @@ void watch(Words &words, CtlCommand &command)
         case 6:
             if (text.empty())
                 throw UsageError{"--vcd needs a file name"};
+            if (!watch.vcdPath.empty())
+                throw UsageError{"one trace (--vcd) a command line"};
             watch.vcdPath = text;
             break;
         default:
@@ -268,6 +274,8 @@ struct CommandEntry {
 const CommandEntry kCommands[] = {
     {"ports", CtlCommand::Ports, noArguments, "ports",
      "the machine's parallel ports, and who holds each"},
+    {"doctor", CtlCommand::Doctor, noArguments, "doctor",
+     "why each port can or cannot be used, each cause with its fix"},
     {"pins", CtlCommand::Pins, noArguments, "pins",
      "every pin: names, DB-25 number, register and bit, inverted, direction"},
     {"read", CtlCommand::Read, read, "read data|status|control|all",
@@ -353,6 +361,11 @@ ParsedCommands ParseCommandWords(const std::vector<std::string> &words)
         parsed.usageError = failure.what;
     }
     return parsed;
+}
+
+bool CommandOptionTakesNextWord(const std::string &word)
+{
+    return OptionTakesNextWord(word, kPulseOptions) || OptionTakesNextWord(word, kWatchOptions);
 }
 
 std::string CommandHelp()

@@ -13,5 +13,8 @@ struct ParsedCommands {
 // The commands of one command line (after its options) or one script line.
 ParsedCommands ParseCommandWords(const std::vector<std::string> &words);
 
+// Whether the word is a command's option whose value is the next word (--format, -n).
+bool CommandOptionTakesNextWord(const std::string &word);
+
 // The commands section of --help, one entry per command.
 std::string CommandHelp();

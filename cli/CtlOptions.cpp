@@ -23,12 +23,15 @@ ParsedCtlOptions ParseCtlOptions(const std::vector<std::string> &arguments)
 {
     ParsedCtlOptions parsed;
     CtlOptions &options = parsed.options;
-    // Help wins wherever it stands, as users type it after a command they doubt.
-    const auto end = std::find(arguments.begin(), arguments.end(), "--");
-    if (std::find(arguments.begin(), end, "--help") != end ||
-        std::find(arguments.begin(), end, "-h") != end) {
-        options.help = true;
-        return parsed;
+    // Help wins wherever it stands, as users type it after a command they doubt; but not
+    // as an option's value (--format -h).
+    for (std::size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i) {
+        if (arguments[i] == "--help" || arguments[i] == "-h") {
+            options.help = true;
+            return parsed;
+        }
+        if (OptionTakesNextWord(arguments[i], kOptions) || CommandOptionTakesNextWord(arguments[i]))
+            ++i;
     }
     try {
         const std::size_t commands = ReadOptions(

@@ -22,7 +22,8 @@ public:
 
     virtual void port(const ParallelPort &port, bool mayOpen) = 0;
     virtual void usbPrinter(const UsbPrinter &printer) = 0;
-    virtual void pinList(bool dataIn) = 0; // dataIn: D0-D7 are inputs now
+    virtual void finding(const std::string &text) = 0; // the doctor's, "subject: cause; fix: ..."
+    virtual void pinList(bool dataIn) = 0;             // dataIn: D0-D7 are inputs now
     // levels: the pins to show, as the user's logic reads them. at: the watch's state line,
     // stamped; null for a read.
     virtual void registerValue(PortRegister reg, std::uint8_t value,

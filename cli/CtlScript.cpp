@@ -3,7 +3,7 @@
 #include "FdInput.h"
 #include "StopSignals.h"
 
-#include <sstream>
+#include "ScriptWords.h"
 
 int CtlScript::error() const
 {
@@ -30,13 +30,12 @@ bool CtlScript::readLine(std::string &line)
 std::optional<std::vector<std::string>> CtlScript::nextLine()
 {
     for (std::string line; readLine(line);) {
-        ++m_lineNumber;
-        std::istringstream words(line);
-        std::vector<std::string> split;
-        for (std::string word; words >> word && word[0] != '#';)
-            split.push_back(word);
-        if (!split.empty())
-            return split;
+        if (++m_lineNumber == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3);
+        ScriptWords split = SplitScriptLine(line);
+        m_usageError = split.error;
+        if (!split.words.empty() || !m_usageError.empty())
+            return split.words;
     }
     if (m_tooLong)
         ++m_lineNumber;

@@ -1,7 +1,9 @@
 #include "CtlSession.h"
 
+#include "DirectPortGrant.h"
 #include "EventFormat.h"
 #include "LoopbackJudge.h"
+#include "MachineDiagnosis.h"
 #include "PinTable.h"
 #include "PpdevPort.h"
 #include "RegisterEncoding.h"
@@ -49,7 +51,7 @@ CtlSession::~CtlSession()
 
 int CtlSession::failed(const std::string &what)
 {
-    m_err << "zelvanectl: " << what << "\n";
+    m_err << "zelvanectl: " << m_place << what << "\n";
     return 1;
 }
 
@@ -60,7 +62,7 @@ bool CtlSession::ensureOpen()
     SetPortNoticeHandler(
         [this](const PortNotice &notice) { m_err << "zelvanectl: " << notice.text << "\n"; });
     if (!InitializeWinIo()) {
-        m_err << "zelvanectl: cannot open the port:\n";
+        m_err << "zelvanectl: " << m_place << "cannot open the port:\n";
         for (const std::string &refusal : PortRefusals())
             m_err << "  " << refusal << "\n";
         SetPortNoticeHandler(nullptr);
@@ -278,6 +280,8 @@ int CtlSession::run(const CtlCommand &command)
     switch (command.kind) {
     case CtlCommand::Ports:
         return ports();
+    case CtlCommand::Doctor:
+        return doctor();
     case CtlCommand::Pins:
         m_output.pinList(dataIn());
         return 0;
@@ -328,6 +332,8 @@ std::string CtlSession::directionMismatch(const CtlCommand &command) const
     const auto isData = [](const ConnectorPin *pin) { return pin->group == PinGroup::Data; };
     if (dataIn()) {
         const auto written = command.pinsWritten();
+        if (command.kind == CtlCommand::Write && command.target == "data")
+            return "the data lines are inputs now; data-direction out makes them outputs again";
         if (const auto pin = std::find_if(written.begin(), written.end(), isData);
             pin != written.end())
             return std::string((*pin)->label) +
@@ -366,7 +372,19 @@ int CtlSession::ports()
     for (const UsbPrinter &printer : machine.usbPrinters)
         m_output.usbPrinter(printer);
     if (machine.ports.empty() && machine.usbPrinters.empty())
-        m_err << "zelvanectl: no parallel port found\n";
+        m_err << "zelvanectl: no parallel port found: " << WhyNoPort(ThisMachine())
+              << " (zelvanectl doctor tells more)\n";
+    return 0;
+}
+
+int CtlSession::doctor()
+{
+    for (const std::string &finding : DiagnoseMachine(ThisMachine()))
+        m_output.finding(finding);
+    // Where direct I/O was asked for at the start, why it was not granted.
+    if (const DirectPortGrant &grant = CurrentDirectPortGrant();
+        !grant.granted && grant.refusal != "not requested")
+        m_output.finding("direct: " + grant.refusal);
     return 0;
 }
 
@@ -468,7 +486,7 @@ int CtlSession::watch(const WatchRequest &watch)
                 return failed(cannotRead(reg));
         const EventTime at = m_clock.stamp();
         for (PortRegister reg : registers) { // the state line, one a register
-            if (last || !watch.format.empty())
+            if (last || watch.format)
                 break;
             std::vector<const ConnectorPin *> pins;
             std::copy_if(watch.pins.begin(), watch.pins.end(), std::back_inserter(pins),
@@ -509,10 +527,10 @@ int CtlSession::watch(const WatchRequest &watch)
 void CtlSession::watchEvent(const WatchRequest &watch, const ConnectorPin &pin, unsigned level,
                             const EventTime &at)
 {
-    if (watch.format.empty())
+    if (!watch.format)
         m_output.event(pin, level, at);
     else
-        m_output.stream() << FormatEvent(watch.format, pin, level, at) << "\n";
+        m_output.stream() << FormatEvent(*watch.format, pin, level, at) << "\n";
 }
 
 int CtlSession::loopbackTest()

@@ -43,6 +43,8 @@ public:
     // One command line's commands; 0, or the status the program ends with. A trace asked
     // for by a watch covers the whole line.
     int runLine(const std::vector<CtlCommand> &commands);
+    // Where the commands come from, e.g. "standard input, line 3", to begin each error with.
+    void setPlace(const std::string &place) { m_place = place + ": "; }
 
     // Standard output's reader went away during a watch.
     bool readerGone() const { return m_readerGone; }
@@ -68,6 +70,7 @@ private:
 
     int run(const CtlCommand &command);
     int ports();
+    int doctor();
     int readCommand(const CtlCommand &command);
     int get(const CtlCommand &command);
     int set(const std::vector<PinSetting> &settings);
@@ -83,6 +86,7 @@ private:
 
     CtlOutput &m_output;
     std::ostream &m_err;
+    std::string m_place;
     int m_readerFd;
     WaitClock &m_clock;
     const PinLogic m_logic;

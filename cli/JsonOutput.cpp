@@ -46,6 +46,13 @@ public:
         print(line);
     }
 
+    void finding(const std::string &text) override
+    {
+        json line = object("finding");
+        line["text"] = text;
+        print(line);
+    }
+
     void pinList(bool dataIn) override
     {
         for (const ConnectorPin &pin : kConnectorPins) {

@@ -2,6 +2,7 @@
 
 #include "CtlWords.h"
 
+#include <algorithm>
 #include <getopt.h>
 
 namespace {
@@ -73,4 +74,27 @@ std::size_t ReadOptions(const std::vector<std::string> &words, std::size_t from,
         found(static_cast<std::size_t>(optionWith(value) - known.data()), optarg ? optarg : "");
     }
     return from + static_cast<std::size_t>(optind) - 1;
+}
+
+bool OptionTakesNextWord(const std::string &word, std::span<const KnownOption> known)
+{
+    if (word.rfind("--", 0) == 0) {
+        if (word.size() == 2 || word.find('=') != std::string::npos)
+            return false;
+        return std::any_of(known.begin(), known.end(), [&](const KnownOption &option) {
+            return option.takesValue && std::string(option.name).rfind(word.substr(2), 0) == 0;
+        });
+    }
+    if (word.size() < 2 || word[0] != '-')
+        return false;
+    for (std::size_t i = 1; i < word.size(); ++i) {
+        const auto option = std::find_if(known.begin(), known.end(), [&](const KnownOption &o) {
+            return o.shortName && o.shortName == word[i];
+        });
+        if (option == known.end())
+            return false;
+        if (option->takesValue)
+            return i + 1 == word.size();
+    }
+    return false;
 }

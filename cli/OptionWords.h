@@ -22,3 +22,7 @@ struct KnownOption {
 std::size_t ReadOptions(const std::vector<std::string> &words, std::size_t from,
                         std::span<const KnownOption> known, const std::string &context,
                         const std::function<void(std::size_t, const std::string &)> &found);
+
+// Whether word is one of known (or an abbreviation, or short options combined) whose value
+// is the next word rather than in word itself.
+bool OptionTakesNextWord(const std::string &word, std::span<const KnownOption> known);

@@ -30,6 +30,8 @@ public:
               << " (printer class: cannot drive single pins)\n";
     }
 
+    void finding(const std::string &text) override { m_out << text << "\n"; }
+
     void pinList(bool dataIn) override
     {
         char line[96];

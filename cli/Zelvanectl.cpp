@@ -44,7 +44,7 @@ ParsedCommands parseLine(const std::vector<std::string> &words, const CtlOptions
     ParsedCommands parsed = ParseCommandWords(words);
     if (parsed.usageError.empty() && options.json &&
         std::any_of(parsed.commands.begin(), parsed.commands.end(),
-                    [](const CtlCommand &c) { return !c.watch.format.empty(); }))
+                    [](const CtlCommand &c) { return c.watch.format.has_value(); }))
         parsed.usageError = "--format and --json cannot be used together";
     if (parsed.usageError.empty() && options.json &&
         std::any_of(parsed.commands.begin(), parsed.commands.end(), [](const CtlCommand &c) {
@@ -85,15 +85,17 @@ int runScript(CtlSession &session, std::istream &in, const FdInputBuffer *source
 {
     CtlScript script(in, source);
     while (const auto words = script.nextLine()) {
-        ParsedCommands line = parseLine(*words, options);
+        const std::string place = shownName + ", line " + std::to_string(script.lineNumber());
+        ParsedCommands line = script.usageError().empty() ? parseLine(*words, options)
+                                                          : ParsedCommands{{}, script.usageError()};
         if (line.usageError.empty() && tracesToStandardOutput(line.commands))
             line.usageError = "--vcd - is for a command line: a script's lines share standard "
                               "output; give a file";
         if (!line.usageError.empty()) {
-            io.err << "zelvanectl: " << shownName << ", line " << script.lineNumber() << ": "
-                   << line.usageError << "\n";
+            io.err << "zelvanectl: " << place << ": " << line.usageError << "\n";
             return 2;
         }
+        session.setPlace(place);
         if (const int status = session.runLine(line.commands))
             return status;
     }
@@ -157,8 +159,10 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
         if (const std::string refused = EnterRealtime(); !refused.empty())
             io.err << "zelvanectl: --realtime is not permitted here (" << refused
                    << "); running with ordinary scheduling\n";
-    // No thread exists here, and privilege goes at once.
-    if (const DirectPortGrant &grant = RequestDirectPortGrant(); !grant.fatal.empty()) {
+    // No thread exists here, and privilege goes at once: all of it with a port to drive, raw
+    // I/O alone without, so that root still reads scripts and writes traces where it may.
+    if (const DirectPortGrant &grant = RequestDirectPortGrant(UngrantedDrop::RawIoOnly);
+        !grant.fatal.empty()) {
         io.err << "zelvanectl: " << grant.fatal << "\n";
         return 1;
     }

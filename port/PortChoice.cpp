@@ -17,14 +17,29 @@ std::optional<unsigned> parseNumber(std::string_view text, int base)
     return value;
 }
 
+// The control register, base + 2, is the last of the 16-bit I/O space.
+constexpr unsigned kLastPortBase = 0xFFFD;
+
+bool isHex(std::string_view text)
+{
+    return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
 // Hexadecimal with 0x, or decimal; a port base leaves room for its three registers.
 std::optional<unsigned> parseBase(std::string_view text)
 {
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const auto value = hex ? parseNumber(text.substr(2), 16) : parseNumber(text, 10);
-    if (!value || *value > 0xFFFD)
+    const auto value = isHex(text) ? parseNumber(text.substr(2), 16) : parseNumber(text, 10);
+    if (!value || *value > kLastPortBase)
         return std::nullopt;
     return value;
+}
+
+// A number, however large, where a base was asked for.
+bool isNumber(std::string_view text)
+{
+    const std::string_view digits = isHex(text) ? text.substr(2) : text;
+    const std::string_view allowed = isHex(text) ? "0123456789abcdefABCDEF" : "0123456789";
+    return !digits.empty() && digits.find_first_not_of(allowed) == std::string_view::npos;
 }
 
 std::optional<PortChoice> parse(std::string_view text)
@@ -83,6 +98,13 @@ ParsedPortChoice ParsePortChoice(const char *text, std::string_view source)
                 std::string(source) + "=" + QuotedForMessage(value) +
                     ": a simulated port's name is 1 to 64 letters, digits, - or _",
                 std::string(source)};
+    for (const std::string_view direct : {"direct:", "direct-unchecked:"})
+        if (value.substr(0, direct.size()) == direct && isNumber(value.substr(direct.size())))
+            return {std::nullopt,
+                    std::string(source) + "=" + QuotedForMessage(value) +
+                        " is out of range: a port's three registers must fit below 0x10000, so "
+                        "its base is at most 0xFFFD",
+                    std::string(source)};
     return {std::nullopt,
             std::string(source) + "=" + QuotedForMessage(value) + " is not known; use " +
                 std::string(kPortChoiceForms),

@@ -30,4 +30,5 @@ const ParsedPortChoice &SelectedPortChoice();
 void SelectPortChoice(ParsedPortChoice parsed);
 
 inline constexpr std::string_view kPortChoiceForms =
-    "auto, direct, direct:BASE, ppdev, ppdev:/dev/parportN, ppdev:N, sim, sim:NAME or none";
+    "auto, direct, direct:BASE, direct-unchecked:BASE, ppdev, ppdev:/dev/parportN, ppdev:N, "
+    "sim, sim:NAME or none";

@@ -106,14 +106,16 @@ std::string borrowedIdentity()
 
 } // namespace
 
-const DirectPortGrant &RequestDirectPortGrant()
+const DirectPortGrant &RequestDirectPortGrant(UngrantedDrop ungranted)
 {
     if (const std::string borrowed = borrowedIdentity(); !borrowed.empty()) {
         g_grant = {false, kFirstPortBase, false, "not requested", borrowed};
         return g_grant;
     }
     g_grant = grantFor(SelectedPortChoice());
-    std::string dropFailure = DropAllPrivilege();
+    std::string dropFailure = g_grant.granted || ungranted == UngrantedDrop::Everything
+                                  ? DropAllPrivilege()
+                                  : DropRawIoPrivilege();
 #if ZELVANE_HAS_PORT_IO
     if (g_grant.granted) {
         g_grantedBase = g_grant.base;

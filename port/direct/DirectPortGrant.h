@@ -20,9 +20,12 @@ struct DirectPortGrant {
 
 // Call first thing in main, before any thread starts. Asks only where the selected port
 // choice may use direct I/O, for exactly that port's three registers, then drops all
-// privilege in any case. If that drop fails, the ports are given back and fatal says why:
-// whatever the port choice, the program must then end. A process whose effective user differs
-// from its real one (a setuid install), or whose effective group differs (setgid), is refused
-// before anything is asked for.
-const DirectPortGrant &RequestDirectPortGrant();
+// privilege where it was granted, and where not, what ungranted says: every privilege, or
+// raw I/O alone, so that root keeps its file access (a script, a trace) where it holds no
+// port. If that drop fails, the ports are given back and fatal says why: whatever the port
+// choice, the program must then end. A process whose effective user differs from its real
+// one (a setuid install), or whose effective group differs (setgid), is refused before
+// anything is asked for.
+enum class UngrantedDrop { Everything, RawIoOnly };
+const DirectPortGrant &RequestDirectPortGrant(UngrantedDrop ungranted = UngrantedDrop::Everything);
 const DirectPortGrant &CurrentDirectPortGrant();

@@ -77,6 +77,7 @@ MachinePorts DiscoverPorts(const std::string &root)
     machine.parportLoaded = exists(root + "/sys/module/parport");
     machine.ppdevLoaded = exists(root + "/sys/module/ppdev");
     machine.lpLoaded = exists(root + "/sys/module/lp");
+    machine.loadableModules = exists(root + "/proc/modules");
     machine.lockdown = lockdownActive(root);
     return machine;
 }

@@ -25,7 +25,8 @@ struct MachinePorts {
     bool parportLoaded = false; // the kernel's parport core
     bool ppdevLoaded = false;
     bool lpLoaded = false;
-    bool lockdown = false; // kernel lockdown (Secure Boot): no raw I/O, even for root
+    bool loadableModules = false; // the kernel loads modules: modprobe can add a driver
+    bool lockdown = false;        // kernel lockdown (Secure Boot): no raw I/O, even for root
 };
 
 MachinePorts DiscoverPorts(const std::string &root = "");

@@ -62,12 +62,19 @@ std::string driverAdvice(const MachinePorts &machine)
 {
     if (onlyUsbPrinters(machine))
         return usbPrinterAdvice(machine);
+    // A kernel without modules has what it was built with, and nothing to load.
+    const std::string rebuild =
+        "; fix: a kernel built with CONFIG_PARPORT, CONFIG_PARPORT_PC and CONFIG_PPDEV";
     if (!machine.parportLoaded)
-        return "no parallel-port driver is loaded; fix: sudo modprobe -a parport_pc ppdev";
+        return machine.loadableModules
+                   ? "no parallel-port driver is loaded; fix: sudo modprobe -a parport_pc ppdev"
+                   : "this kernel has no parallel-port driver and loads no modules" + rebuild;
     if (machine.ports.empty())
         return "the kernel's parallel-port driver found no port";
     if (!machine.ppdevLoaded)
-        return "the ppdev module is not loaded; fix: sudo modprobe ppdev";
+        return machine.loadableModules
+                   ? "the ppdev module is not loaded; fix: sudo modprobe ppdev"
+                   : "this kernel has no ppdev driver and loads no modules" + rebuild;
     return {};
 }
 
@@ -231,6 +238,9 @@ std::string DiagnoseDirectRefusal(const DoctorContext &context, int error)
     if (context.machine.lockdown)
         return "the kernel is locked down (Secure Boot), which refuses raw I/O even to root; "
                "fix: use ZELVANE_PORT=ppdev";
+    if (error == ENOSYS)
+        return "this kernel was built without raw port I/O (ioperm; CONFIG_X86_IOPL_IOPERM), "
+               "so direct I/O cannot work here even as root; fix: use ZELVANE_PORT=ppdev";
     if (error == EPERM)
         return "direct I/O needs root or CAP_SYS_RAWIO; fix: use ZELVANE_PORT=ppdev, or "
                "sudo setcap cap_sys_rawio+ep on the program";

@@ -1,5 +1,6 @@
 #include "PortDoctor.h"
 #include "DirectBaseCheck.h"
+#include "MachineDiagnosis.h"
 #include "PortDiscovery.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ public:
     {
         fs::remove_all(m_root);
         fs::create_directories(m_root);
+        file("/proc/modules"); // a kernel that loads modules, unless made without
     }
     ~FakeMachine() { fs::remove_all(m_root); }
 
@@ -178,6 +180,23 @@ TEST(PortDoctor, NamesTheCauseAndTheFix)
          "ZELVANE_PORT=ppdev"},
         {"no parport driver", [](FakeMachine &) {}, ppdevMissing,
          "no parallel-port driver is loaded; fix: sudo modprobe -a parport_pc ppdev"},
+        {"no parport driver, and a kernel that loads no modules",
+         [](FakeMachine &m) { m.without("/proc/modules"); }, ppdevMissing,
+         "this kernel has no parallel-port driver and loads no modules; fix: a kernel built with "
+         "CONFIG_PARPORT, CONFIG_PARPORT_PC and CONFIG_PPDEV"},
+        {"no ppdev, and a kernel that loads no modules",
+         [](FakeMachine &m) {
+             m.port(0, 0x378, "none").without("/sys/module/ppdev").without("/proc/modules");
+         },
+         ppdevMissing,
+         "this kernel has no ppdev driver and loads no modules; fix: a kernel built with "
+         "CONFIG_PARPORT, CONFIG_PARPORT_PC and CONFIG_PPDEV"},
+        {"a kernel built without ioperm", [](FakeMachine &) {},
+         [](const DoctorContext &c) { return DiagnoseDirectRefusal(c, ENOSYS); },
+         "this kernel was built without raw port I/O (ioperm; CONFIG_X86_IOPL_IOPERM), so direct "
+         "I/O cannot work here even as root; fix: use ZELVANE_PORT=ppdev"},
+        {"no port: why, in one line", [](FakeMachine &m) { m.dir("/sys/module/parport"); },
+         WhyNoPort, "the kernel's parallel-port driver found no port"},
         {"only a USB printer-class adapter",
          [](FakeMachine &m) { m.dir("/sys/class/usbmisc/lp0").dir("/sys/module/parport"); },
          ppdevMissing,
@@ -224,6 +243,33 @@ TEST(DirectBaseCheck, AsksOnlyForAParallelPortsBase)
               "parallel card 0000:05:00.0 at 0xE000-0xE007; ISA ports sit at 0x378, 0x278 or "
               "0x3BC), and raw I/O there would reach another device's registers; fix: use one "
               "of those, or ZELVANE_PORT=direct-unchecked:0x37 if a port is there");
+}
+
+} // namespace
+
+namespace {
+
+// The whole diagnosis of a machine with one port of each kind of trouble.
+TEST(MachineDiagnosis, TellsEveryPortAndEveryCauseWithItsFix)
+{
+    FakeMachine machine;
+    machine.port(0, 0xD010, "none")
+        .file("/dev/parport0")
+        .file("/proc/sys/dev/parport/parport0/modes", "PCSPP\n")
+        .port(1, 0xD020, "lp1", {"lp1"})
+        .file("/dev/parport1")
+        .port(2, 0xD030, "none")
+        .dir("/sys/class/usbmisc/lp0");
+    const std::vector<std::string> expected{
+        "parport0 at 0xD010: free; use ZELVANE_PORT=ppdev:/dev/parport0",
+        "parport0 at 0xD010: " + DiagnoseOutputOnlyPort(),
+        "parport1 at 0xD020: the printer driver lp has the port (lp1); fix: sudo rmmod lp, and to "
+        "keep it from loading: echo 'blacklist lp' | sudo tee /etc/modprobe.d/no-lp.conf",
+        "parport2 at 0xD030: /dev/parport2 is missing though ppdev is loaded; fix: see that udev "
+        "makes it (sudo udevadm trigger)",
+        "/dev/usb/lp0: a USB printer-class adapter, which cannot drive single pins",
+        "direct: " + DiagnoseDirectAt0x378(machine.context())};
+    EXPECT_EQ(DiagnoseMachine(machine.context()), expected);
 }
 
 } // namespace

@@ -32,6 +32,7 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         std::optional<M> method; // nullopt: refused
         std::optional<unsigned> base = std::nullopt;
         std::string node = {};
+        bool outOfRange = false; // refused as a base past 0xFFFD, not as unknown
     };
     const Case cases[] = {
         {nullptr, M::Auto},
@@ -55,10 +56,12 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         {"direct ", std::nullopt},
         {"direct:", std::nullopt},
         {"direct:0x", std::nullopt},
-        {"direct:0xFFFE", std::nullopt}, // its registers would run past 0xFFFF
+        {"direct:0xFFFE", std::nullopt, std::nullopt, {}, true}, // registers past 0xFFFF
+        {"direct-unchecked:65534", std::nullopt, std::nullopt, {}, true},
         {"direct:-1", std::nullopt},
         {"direct:0x378 ", std::nullopt},
-        {"direct:99999999999", std::nullopt},
+        {"direct:99999999999", std::nullopt, std::nullopt, {}, true},
+        {"direct:0xFFFG", std::nullopt},
         {"direct-unchecked:", std::nullopt},
         {"ppdev:", std::nullopt},
         {"ppdev:/", std::nullopt},
@@ -70,8 +73,11 @@ TEST(PortChoice, ParsesEveryDocumentedFormAndNothingElse)
         SCOPED_TRACE(c.text ? c.text : "(unset)");
         ASSERT_EQ(parsed.choice.has_value(), c.method.has_value()) << parsed.error;
         if (!parsed.choice) {
-            EXPECT_EQ(parsed.error, "ZELVANE_PORT=" + QuotedForMessage(c.text) +
-                                        " is not known; use " + std::string(kPortChoiceForms));
+            EXPECT_EQ(parsed.error,
+                      "ZELVANE_PORT=" + QuotedForMessage(c.text) +
+                          (c.outOfRange ? " is out of range: a port's three registers must fit "
+                                          "below 0x10000, so its base is at most 0xFFFD"
+                                        : " is not known; use " + std::string(kPortChoiceForms)));
             continue;
         }
         EXPECT_EQ(parsed.choice->method, *c.method);
