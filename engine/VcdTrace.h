@@ -1,7 +1,5 @@
 #pragma once
 
-#include "CtlNumbers.h"
-
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -9,6 +7,8 @@
 #include <vector>
 
 struct ConnectorPin;
+
+using Microseconds = std::chrono::microseconds;
 
 // An IEEE 1364 Value Change Dump of some pins, written as it goes (its memory does not grow
 // with its length, and each change reaches the file at once): one wire per pin under its
