@@ -106,8 +106,12 @@ void zelvane::runPulse(Lock &lock, const PulseOrder &order)
     const auto on = static_cast<std::uint8_t>((before & ~order.mask) | (order.value & order.mask));
     const auto off =
         order.after == ZELVANE_AFTER_RESTORE ? before : static_cast<std::uint8_t>(order.after);
-    if ((result.status = writeRegister(PortRegister::Data, on, result.tOn)) != ZELVANE_OK)
+    // The pulse stays under way (status 1) until its off edge, so that a waiter sees both.
+    if (const int status = writeRegister(PortRegister::Data, on, result.tOn);
+        status != ZELVANE_OK) {
+        result.status = status;
         return;
+    }
     sleepUntil(lock, result.tOn + order.durationNs);
     result.status = writeRegister(PortRegister::Data, off, result.tOff);
 }

@@ -126,25 +126,31 @@ class Watch(Iterator[Edge]):
         return self
 
     def __next__(self) -> Edge:
-        if not self._running:
+        edge = self.wait(None if self._timeout_ns is None else self._timeout_ns / 1e9)
+        if edge is None:
+            self.close()
             raise StopIteration
+        return edge
+
+    def wait(self, timeout: Optional[float] = None) -> Optional[Edge]:
+        """The next edge, or None if none came within timeout seconds (None: no limit)."""
+        if not self._running:
+            return None
         lib = self._port._lib
         edge = EdgeStruct()
-        waited = 0
+        left = None if timeout is None else max(0, int(timeout * 1e9))
         while True:
-            slice_ns = _SLICE_NS
-            if self._timeout_ns is not None:
-                slice_ns = min(slice_ns, self._timeout_ns - waited)
-            status = lib.zelvane_watch_next(self._port._handle, ctypes.byref(edge), max(0, slice_ns))
+            slice_ns = _SLICE_NS if left is None else min(_SLICE_NS, left)
+            status = lib.zelvane_watch_next(self._port._handle, ctypes.byref(edge), slice_ns)
             if status == 0:
                 return Edge(edge.pin, edge.level, edge.t_ns)
             if status != _E_TIMEOUT:
                 self.close()
                 raise_for(lib, status, "watching the pins")
-            waited += slice_ns
-            if self._timeout_ns is not None and waited >= self._timeout_ns:
-                self.close()
-                raise StopIteration
+            if left is not None:
+                left -= slice_ns
+                if left <= 0:
+                    return None
 
     def close(self) -> None:
         """Stop watching; edges not yet taken are dropped."""
@@ -191,6 +197,8 @@ class Port:
         self._closed = False
         self._pins: Dict[str, int] = {}
         self._byte = ctypes.c_uint()
+        if port is not None and port.startswith("/dev/"):
+            port = "ppdev:" + port  # a device node is always reached through ppdev
         status = self._lib.zelvane_open(None if port is None else port.encode(),
                                         ctypes.byref(self._handle))
         if status != 0:

@@ -28,6 +28,9 @@ def _load_debian() -> types.ModuleType:
 debian = _load_debian()
 
 
+LINES = 0x0F  # ppdev shows and changes only the four control lines of the register
+
+
 class Ppdev:
     """The kernel's side of Debian's ioctls, over the registers of one of our ports: what it
     would write lands in the shadow registers, what it reads comes from the port."""
@@ -35,7 +38,7 @@ class Ppdev:
     def __init__(self, port: zelvane.Port) -> None:
         self.port = port
         self.data = port.read_register(0)
-        self.control = port.read_register(2)
+        self.control = port.read_register(2) & LINES
         self.data_in: Optional[int] = None
 
     def ioctl(self, fd: int, request: int, arg: Any = None) -> Any:
@@ -47,12 +50,12 @@ class Ppdev:
         elif request == d.PPRDATA:
             return struct.pack("B", self.data)
         elif request == d.PPWCONTROL:
-            (self.control,) = struct.unpack("B", arg)
+            self.control = struct.unpack("B", arg)[0] & LINES
         elif request == d.PPRCONTROL:
             return struct.pack("B", self.control)
         elif request == d.PPFCONTROL:
             mask, val = struct.unpack("BB", arg)
-            self.control = (self.control & ~mask) | val
+            self.control = (self.control & ~mask & LINES) | (val & mask & LINES)
         elif request == d.PPRSTATUS:
             return struct.pack("B", self.port.read_register(1))
         elif request == d.PPDATADIR:
@@ -131,7 +134,7 @@ def test_the_table_names_every_method_of_pyparallels_class() -> None:
 def _state(port: zelvane.Port) -> Dict[str, Any]:
     direction = port.direction
     return {"data": port.read_register(0) if direction == "out" else None,
-            "control": port.read_register(2), "data_in": 1 if direction == "in" else 0}
+            "control": port.read_register(2) & LINES, "data_in": 1 if direction == "in" else 0}
 
 
 def _kernel_state(kernel: Ppdev) -> Dict[str, Any]:
@@ -145,8 +148,8 @@ def test_each_method_acts_on_the_port_as_pyparallels(name: str, arguments: Tuple
                                                      preset: int, kind: str) -> None:
     with Parallel("sim") as ours:
         port = ours._open()
-        port.data = preset
         theirs, kernel = _theirs(port)
+        port.data = kernel.data = preset
         before = _state(port)
         if kind == REFUSED:
             with pytest.raises(NotImplementedError) as refused:

@@ -31,6 +31,15 @@ def _unsupported(what: str, doing: str) -> NotImplementedError:
     return NotImplementedError(_SHARED % (what, doing))
 
 
+_CONTROL_LINES = (PARPORT_CONTROL_STROBE | PARPORT_CONTROL_AUTOFD | PARPORT_CONTROL_INIT
+                  | PARPORT_CONTROL_SELECT)
+
+
+def _byte(value: int) -> int:
+    # What struct.pack("B") lets through to the kernel, as pyparallel packs it.
+    return int(struct.unpack("B", struct.pack("B", value))[0])
+
+
 def _port_choice(port: Union[int, str]) -> str:
     if isinstance(port, str):
         return port
@@ -130,15 +139,19 @@ class Parallel:
         raise NotImplementedError("no interrupt response can be set: it would need the port "
                                   "claimed between accesses, which would shut others out")
 
+    # ppdev reads and writes the four control lines only; the register's other bits (the
+    # interrupt enable, the data direction) are not the caller's to see or change.
     def PPWCONTROL(self, lines: int) -> None:
-        self._open().write_register(CONTROL, lines)
+        self._open().write_register(CONTROL, _byte(lines) & _CONTROL_LINES)
 
     def PPRCONTROL(self) -> int:
-        return self._open().read_register(CONTROL)
+        return self._open().read_register(CONTROL) & _CONTROL_LINES
 
     def PPFCONTROL(self, mask: int, val: int) -> None:
         port = self._open()
-        port.write_register(CONTROL, (port.read_register(CONTROL) & ~mask & 0xFF) | val)
+        lines = _byte(mask) & _CONTROL_LINES
+        new = (port.read_register(CONTROL) & _CONTROL_LINES & ~lines) | (_byte(val) & lines)
+        port.write_register(CONTROL, new)
 
     def PPRSTATUS(self) -> int:
         return self._open().read_register(STATUS)
