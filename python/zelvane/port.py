@@ -258,8 +258,8 @@ class Port:
 
     @data.setter
     def data(self, value: int) -> None:
-        if value.__class__ is not int or not 0 <= value <= 255:
-            _byte("data", value)
+        if value.__class__ is not int:
+            _byte("data", value)  # the library checks the range of a whole number itself
         status = self._write(self._handle, DATA, value)
         if status:
             raise_for(self._lib, status, "writing the data lines")

@@ -40,6 +40,8 @@ PSYCHOPY_SHAPED = textwrap.dedent('''
 @pytest.fixture
 def alias() -> Iterator[None]:
     saved = {name: sys.modules.get(name) for name in ("parallel", "parallel.parallelppdev")}
+    # As where pyparallel is not installed: only the alias can answer the import.
+    sys.modules["parallel"] = None  # type: ignore[assignment]
     zelvane.compat.install()
     yield
     for name, module in saved.items():
@@ -119,6 +121,19 @@ def test_each_data_pin_sets_and_reads_back_its_own_bit() -> None:
         port.setPin(pin, 0)
     assert seen == [(1 << bit, 1) for bit in range(8)]
     port.close()
+
+
+# The loopback plug carries D0..D4 to pins 15, 13, 12, 10 and 11.
+PLUGGED = [(0, 15), (1, 13), (2, 12), (3, 10), (4, 11)]
+
+
+@pytest.mark.parametrize("bit,pin", PLUGGED)
+def test_each_status_pin_reads_its_own_level(bit: int, pin: int) -> None:
+    port = psychopy.ParallelPort("sim")
+    port.setData(1 << bit)
+    high = [other for _, other in PLUGGED if port.readPin(other)]
+    port.close()
+    assert high == [pin]
 
 
 def test_the_module_functions_use_the_port_set_first(monkeypatch: Any) -> None:

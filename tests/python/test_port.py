@@ -3,6 +3,8 @@
 from __future__ import annotations
 
 import os
+import subprocess
+import sys
 import time
 from typing import Any, Callable, List, Tuple, Union
 
@@ -32,6 +34,15 @@ def test_a_pulse_puts_its_value_on_the_masked_lines_then_restores_or_sets_after(
         pulse = port.pulse(value, 0.002, mask=mask, after=after)
         assert pulse.wait(timeout=10)
     assert data_bytes(trace) == history
+
+
+def test_a_recording_ends_with_its_block_so_that_another_can_start(
+        port: zelvane.Port, tmp_path: Any) -> None:
+    for name in ("first.vcd", "second.vcd"):
+        with port.record(str(tmp_path / name)):
+            port.data = 0x01
+        port.data = 0x02
+    assert data_bytes(str(tmp_path / "second.vcd")) == [0x02, 0x01]
 
 
 def test_a_pulse_reports_edges_at_least_its_width_apart_on_the_monotonic_clock(
@@ -162,3 +173,12 @@ def test_a_port_that_cannot_open_says_why_and_what_to_do() -> None:
 
 def test_the_package_carries_its_type_hints() -> None:
     assert os.path.isfile(os.path.join(os.path.dirname(zelvane.__file__), "py.typed"))
+
+
+def test_a_library_named_by_zelvane_library_is_the_only_one_tried() -> None:
+    run = subprocess.run([sys.executable, "-c", "import zelvane; zelvane.open('sim')"],
+                         env=dict(os.environ, ZELVANE_LIBRARY="/nonexistent/libzelvane.so.1"),
+                         capture_output=True, text=True, timeout=60)
+    assert run.returncode == 1 and "zelvane.errors.OpenError" in run.stderr
+    assert "/nonexistent/libzelvane.so.1 (no such file)" in run.stderr
+    assert "ZELVANE_LIBRARY" in run.stderr

@@ -57,12 +57,8 @@ class Parallel:
         self._dataDir = 1
         self._data = 0
         if reset:
-            try:
-                self.setDataDir(1)
-                self.setData(0)
-            except BaseException:
-                self.close()
-                raise
+            self.setDataDir(1)
+            self.setData(0)
 
     def _open(self) -> Port:
         if self._port is None:
