@@ -45,7 +45,8 @@ def _built_library() -> Optional[str]:
         if not os.path.isfile(named):
             raise RuntimeError("ZELVANE_LIBRARY names %s, which is not a file" % named)
         return named
-    builds = sorted(glob.glob(os.path.join(TREE, "build*", "**", SONAME), recursive=True),
+    # Where cmake puts it in each build folder (a preset's or one's own), newest first.
+    builds = sorted(glob.glob(os.path.join(TREE, "build*", "lib", SONAME)),
                     key=os.path.getmtime, reverse=True)
     return builds[0] if builds else None
 
