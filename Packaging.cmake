@@ -14,6 +14,9 @@ indicator under each pin: click a data or control pin to switch it, read the sta
 pins back, or watch the inputs live. zelvanectl drives the same pins from scripts. Both reach any \
 parallel port through ppdev (/dev/parportN, lp group) or, with CAP_SYS_RAWIO, by direct register I/O.")
 set(CPACK_STRIP_FILES ON)
+# libzelvane.so.1 beside the programs: its shlibs file and the ldconfig trigger.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The Python package beside Debian's own modules; there it finds the library by its soname.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/zelvane DESTINATION lib/python3/dist-packages
         PATTERN __pycache__ EXCLUDE)

@@ -72,7 +72,7 @@ int zelvane::usable() const
 
 int zelvane::openCheck() const
 {
-    if (!m_backend)
+    if (!m_backend || m_closing)
         return Fail(ZELVANE_E_CLOSED, "the handle is closed",
                     "open the port again with zelvane_open");
     return ZELVANE_OK;
@@ -101,9 +101,7 @@ int zelvane::close()
     Lock lock(m_mutex);
     if (const int status = openCheck())
         return status;
-    stopThreads(lock);
-    if (!m_backend) // closed by another thread meanwhile
-        return openCheck();
+    stopThreads(lock); // from here on every other call finds the handle closed
     if (m_trace) {
         std::string error;
         m_trace->finish(std::chrono::microseconds((MonotonicNs() - m_traceStartNs) / 1000), error);

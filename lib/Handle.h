@@ -3,6 +3,7 @@
 #include "PortBackend.h"
 #include "VcdTrace.h"
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -12,6 +13,7 @@
 #include <string>
 #include <sys/types.h>
 #include <thread>
+#include <vector>
 
 struct ConnectorPin;
 
@@ -55,8 +57,9 @@ private:
         std::int64_t durationNs;
         int after;
     };
+    static constexpr int kUnderWay = 1; // never a status the library gives
     struct PulseResult {
-        int status = 1; // 1 while under way
+        int status = kUnderWay;
         std::int64_t tOn = 0, tOff = 0;
     };
     struct Edge {
@@ -76,7 +79,10 @@ private:
     void runPulses();
     void runPulse(Lock &lock, const PulseOrder &order);
     bool sleepUntil(Lock &lock, std::int64_t deadlineNs);
-    void runWatch(std::uint32_t pins, std::int64_t intervalNs);
+    using WatchedLevels = std::array<std::optional<unsigned>, 26>; // by pin number
+    void pollPins(const std::vector<const ConnectorPin *> &watched, WatchedLevels &last);
+    void runWatch(std::vector<const ConnectorPin *> watched, WatchedLevels last,
+                  std::int64_t intervalNs);
 
     const pid_t m_owner;
     mutable std::mutex m_mutex;

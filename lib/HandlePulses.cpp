@@ -37,7 +37,7 @@ int zelvane::pulse(std::uint8_t value, std::uint8_t mask, std::int64_t durationN
     id = m_nextPulse++;
     m_pulses.push_back({id, value, mask, durationNs, after});
     m_results[id] = PulseResult{};
-    while (m_results.size() > kResultsKept)
+    while (m_results.size() > kResultsKept && m_results.begin()->second.status != kUnderWay)
         m_results.erase(m_results.begin());
     m_pulseWake.notify_all();
     return ZELVANE_OK;
@@ -51,7 +51,7 @@ int zelvane::pulseWait(std::uint64_t id, std::int64_t timeoutNs, std::int64_t &t
         return status;
     const auto unfinished = [&] {
         const auto found = m_results.find(id);
-        return m_backend && found != m_results.end() && found->second.status == 1;
+        return m_backend && found != m_results.end() && found->second.status == kUnderWay;
     };
     if (timeoutNs < 0)
         m_pulseDone.wait(lock, [&] { return !unfinished(); });
@@ -97,23 +97,21 @@ void zelvane::runPulses()
 // the wait short, never the off edge.
 void zelvane::runPulse(Lock &lock, const PulseOrder &order)
 {
-    PulseResult &result = m_results[order.id];
     std::uint8_t before = 0;
     if (!readRegister(PortRegister::Data, before)) {
-        result.status = accessFailed("the read did not reach the port");
+        m_results[order.id].status = accessFailed("the read did not reach the port");
         return;
     }
     const auto on = static_cast<std::uint8_t>((before & ~order.mask) | (order.value & order.mask));
     const auto off =
         order.after == ZELVANE_AFTER_RESTORE ? before : static_cast<std::uint8_t>(order.after);
-    // The pulse stays under way (status 1) until its off edge, so that a waiter sees both.
-    if (const int status = writeRegister(PortRegister::Data, on, result.tOn);
-        status != ZELVANE_OK) {
-        result.status = status;
-        return;
+    std::int64_t tOn = 0, tOff = 0;
+    int status = writeRegister(PortRegister::Data, on, tOn);
+    if (status == ZELVANE_OK) {
+        sleepUntil(lock, tOn + order.durationNs);
+        status = writeRegister(PortRegister::Data, off, tOff);
     }
-    sleepUntil(lock, result.tOn + order.durationNs);
-    result.status = writeRegister(PortRegister::Data, off, result.tOff);
+    m_results[order.id] = {status, tOn, tOff}; // only now is it done for a waiter
 }
 
 // Asleep (the mutex given back) until the spin, then spinning without it. False when the

@@ -26,7 +26,7 @@ int zelvane::watchStart(std::uint32_t pins, std::int64_t intervalNs)
     Lock lock(m_mutex);
     if (const int status = openCheck())
         return status;
-    if (m_watchThread.joinable()) { // a new watch replaces the running one
+    while (m_watchThread.joinable()) { // a new watch replaces the running one
         m_watching = false;
         m_watchWake.notify_all();
         std::thread old = std::move(m_watchThread);
@@ -36,9 +36,15 @@ int zelvane::watchStart(std::uint32_t pins, std::int64_t intervalNs)
         if (const int status = openCheck())
             return status;
     }
+    std::vector<const ConnectorPin *> watched;
+    for (const ConnectorPin &pin : kConnectorPins)
+        if (pins & (1u << pin.number))
+            watched.push_back(&pin);
+    WatchedLevels levels{}; // edges count from the levels as the call returns
     m_edges.clear();
+    pollPins(watched, levels);
     m_watching = true;
-    m_watchThread = std::thread(&zelvane::runWatch, this, pins, intervalNs);
+    m_watchThread = std::thread(&zelvane::runWatch, this, std::move(watched), levels, intervalNs);
     return ZELVANE_OK;
 }
 
@@ -80,46 +86,50 @@ int zelvane::watchStop()
     return ZELVANE_OK;
 }
 
-// Polls on the interval's grid from the start; polls a stall missed are not made up for. A
+// Each watched pin's level now; an edge queued for each that changed since the last poll. A
 // poll never waits for the port: one that cannot have it now is skipped.
-void zelvane::runWatch(std::uint32_t pins, std::int64_t intervalNs)
+void zelvane::pollPins(const std::vector<const ConnectorPin *> &watched, WatchedLevels &last)
 {
-    std::vector<const ConnectorPin *> watched;
-    for (const ConnectorPin &pin : kConnectorPins)
-        if (pins & (1u << pin.number))
-            watched.push_back(&pin);
-    std::array<std::optional<unsigned>, 26> last{};
+    std::array<std::optional<std::uint8_t>, 3> values{};
+    for (const ConnectorPin *pin : watched) {
+        auto &value = values[static_cast<unsigned>(*pin->reg) - kFirstPortBase];
+        std::uint8_t byte = 0;
+        if (!value && !readRegister(*pin->reg, byte, true))
+            return;
+        if (!value)
+            value = byte;
+    }
+    const std::int64_t at = MonotonicNs();
+    for (const ConnectorPin *pin : watched) {
+        const unsigned level =
+            PinLogic().level(*pin, *values[static_cast<unsigned>(*pin->reg) - kFirstPortBase]);
+        if (last[pin->number] && *last[pin->number] != level) {
+            if (m_edges.size() == kEdgesKept)
+                m_edges.pop_front();
+            m_edges.push_back({pin->number, static_cast<int>(level), at});
+            m_edgeReady.notify_all();
+        }
+        last[pin->number] = level;
+    }
+}
+
+// Polls on the interval's grid from the start; polls a stall missed are not made up for.
+void zelvane::runWatch(std::vector<const ConnectorPin *> watched, WatchedLevels last,
+                       std::int64_t intervalNs)
+{
     Lock lock(m_mutex);
     std::int64_t due = MonotonicNs();
-    while (m_watching && m_backend) {
-        std::array<std::optional<std::uint8_t>, 3> values{};
-        bool read = true;
-        for (const ConnectorPin *pin : watched) {
-            auto &value = values[static_cast<unsigned>(*pin->reg) - kFirstPortBase];
-            std::uint8_t byte = 0;
-            if (!value && (read = readRegister(*pin->reg, byte, true)))
-                value = byte;
-            if (!read)
-                break;
-        }
-        const std::int64_t at = MonotonicNs();
-        for (const ConnectorPin *pin : read ? watched : std::vector<const ConnectorPin *>{}) {
-            const unsigned level =
-                PinLogic().level(*pin, *values[static_cast<unsigned>(*pin->reg) - kFirstPortBase]);
-            if (last[pin->number] && *last[pin->number] != level) {
-                if (m_edges.size() == kEdgesKept)
-                    m_edges.pop_front();
-                m_edges.push_back({pin->number, static_cast<int>(level), at});
-                m_edgeReady.notify_all();
-            }
-            last[pin->number] = level;
-        }
+    while (true) {
         due += intervalNs;
-        if (due <= at)
-            due += (at - due) / intervalNs * intervalNs + intervalNs;
+        const std::int64_t now = MonotonicNs();
+        if (due <= now)
+            due += (now - due) / intervalNs * intervalNs + intervalNs;
         m_watchWake.wait_until(lock,
                                std::chrono::steady_clock::time_point(std::chrono::nanoseconds(due)),
                                [&] { return !m_watching; });
+        if (!m_watching || !m_backend)
+            return;
+        pollPins(watched, last);
     }
 }
 
