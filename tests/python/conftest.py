@@ -24,6 +24,8 @@ def open_shared(name: str) -> zelvane.Port:
     """A shared simulated port, or a skip where this build has none."""
     try:
         return zelvane.open("sim:" + name)
-    except (zelvane.OpenError, zelvane.ArgumentError) as error:
-        pytest.skip("no shared simulated port here: %s" % error)
+    except zelvane.ArgumentError as error:
+        if "is not known" not in str(error):
+            raise
+        pytest.skip("this build's port grammar has no sim:NAME yet: %s" % error)
         raise
