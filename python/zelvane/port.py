@@ -10,7 +10,7 @@ from typing import Dict, Iterable, Iterator, NamedTuple, Optional, Tuple, Type, 
 
 from ._library import EdgeStruct, library
 from ._status import raise_for
-from .errors import ArgumentError, WaitTimeout
+from .errors import ArgumentError
 
 Pin = Union[int, str]
 
@@ -196,7 +196,6 @@ class Port:
         self._handle = ctypes.c_void_p()
         self._closed = False
         self._pins: Dict[str, int] = {}
-        self._byte = ctypes.c_uint()
         if port is not None and port.startswith("/dev/"):
             port = "ppdev:" + port  # a device node is always reached through ppdev
         status = self._lib.zelvane_open(None if port is None else port.encode(),
