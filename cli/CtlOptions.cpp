@@ -9,12 +9,12 @@
 
 namespace {
 
-enum Option { Port, Json, Script, Help, Version, Quiet, Realtime, ActiveLow };
+enum Option { Port, Json, Script, Help, Version, Quiet, Realtime, ActiveLow, StrictTiming };
 
 const KnownOption kOptions[] = {
     {"port", 'p', true},    {"json", 'j', false},      {"script", 's', true},
     {"help", 'h', false},   {"version", 'V', false},   {"quiet", 'q', false},
-    {"realtime", 0, false}, {"active-low", 'l', true},
+    {"realtime", 0, false}, {"active-low", 'l', true}, {"strict-timing", 0, false},
 };
 
 } // namespace
@@ -56,6 +56,9 @@ ParsedCtlOptions ParseCtlOptions(const std::vector<std::string> &arguments)
                     break;
                 case Realtime:
                     options.realtime = true;
+                    break;
+                case StrictTiming:
+                    options.strictTiming = true;
                     break;
                 case ActiveLow:
                     for (const ConnectorPin *pin :
@@ -111,6 +114,7 @@ std::string CtlUsage()
            "  -j, --json         one JSON object per line\n"
            "  -q, --quiet        nothing on standard output; the exit status tells\n"
            "      --realtime     lock memory and run SCHED_FIFO, where permitted\n"
+           "      --strict-timing  a pulse edge more than 100us late fails the line\n"
            "  -s, --script=FILE  commands from FILE, one command line a line\n"
            "                     (- is standard input)\n"
            "  -h, --help         this text\n"

@@ -15,6 +15,7 @@ struct CtlOptions {
     bool version = false;                        // -V, --version
     bool quiet = false;                          // -q, --quiet: nothing on standard output
     bool realtime = false;                       // --realtime
+    bool strictTiming = false;                   // --strict-timing: a late pulse edge fails
     std::vector<const ConnectorPin *> activeLow; // -l, --active-low PIN,...
     std::optional<std::string> script;           // -s, --script FILE; "-" is standard input
     std::vector<std::string> commandWords;

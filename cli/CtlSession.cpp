@@ -9,6 +9,7 @@
 #include "WinIo.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -31,8 +32,9 @@ std::string refusedWrite(PortRegister reg)
 } // namespace
 
 CtlSession::CtlSession(CtlOutput &output, std::ostream &err, int readerFd, WaitClock &clock,
-                       PinLogic logic)
-    : m_output(output), m_err(err), m_readerFd(readerFd), m_clock(clock), m_logic(std::move(logic))
+                       PinLogic logic, bool strictTiming)
+    : m_output(output), m_err(err), m_readerFd(readerFd), m_clock(clock), m_logic(std::move(logic)),
+      m_strictTiming(strictTiming)
 {
 }
 
@@ -118,6 +120,37 @@ void CtlSession::catchUp()
     m_due = std::max(m_due, m_clock.now());
 }
 
+// A pulse edge is due where the line's timeline stands; a stall or a busy machine can make it
+// later, which a train cannot make up for.
+void CtlSession::judgeEdge()
+{
+    const WaitClock::Time late = m_clock.now() - m_due;
+    if (late > kLateEdge) {
+        ++m_lateEdges;
+        m_latest = std::max(m_latest, late);
+    }
+}
+
+// Once a line: how many edges came late and by how much at worst.
+int CtlSession::tellLateEdges(int status)
+{
+    if (m_lateEdges == 0)
+        return status;
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(m_latest).count();
+    char latest[32];
+    if (us < 1000)
+        std::snprintf(latest, sizeof latest, "%lldus", static_cast<long long>(us));
+    else
+        std::snprintf(latest, sizeof latest, "%.1fms", static_cast<double>(us) / 1000);
+    m_err << "zelvanectl: " << m_lateEdges << (m_lateEdges == 1 ? " pulse edge" : " pulse edges")
+          << " came more than "
+          << std::chrono::duration_cast<std::chrono::microseconds>(kLateEdge).count()
+          << "us late, the latest by " << latest << "\n";
+    m_lateEdges = 0;
+    m_latest = {};
+    return m_strictTiming && status == 0 ? 1 : status;
+}
+
 bool CtlSession::read(PortRegister reg, std::uint8_t &value)
 {
     std::uint32_t word = 0;
@@ -152,8 +185,12 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
     if (!hold() || !SetPortVal(static_cast<unsigned>(reg), value, 1))
         return false;
     m_known[indexOf(reg)] = value;
+    if (!m_trace)
+        return true;
+    // One write is one instant on the wire: every pin it changed has the same time.
+    const WaitClock::Time written = m_clock.now();
     for (const PinLevel &level : m_logic.levels(PinsOf(reg), value))
-        trace(*level.pin, level.level);
+        trace(*level.pin, level.level, written);
     // A trace shows what the inputs answered to each write, not only what the watch saw.
     std::array<std::optional<std::uint8_t>, 3> inputs{};
     for (const ConnectorPin *pin : m_tracedInputs) {
@@ -161,9 +198,11 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
         std::uint8_t byte = 0;
         if (!value && read(*pin->reg, byte))
             value = byte;
-        if (value)
-            trace(*pin, m_logic.level(*pin, *value));
     }
+    const WaitClock::Time answered = m_clock.now();
+    for (const ConnectorPin *pin : m_tracedInputs)
+        if (const auto &value = inputs[indexOf(*pin->reg)])
+            trace(*pin, m_logic.level(*pin, *value), answered);
     return true;
 }
 
@@ -206,11 +245,10 @@ bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
     return m_trace != nullptr;
 }
 
-void CtlSession::trace(const ConnectorPin &pin, unsigned level)
+void CtlSession::trace(const ConnectorPin &pin, unsigned level, WaitClock::Time when)
 {
     if (m_trace)
-        m_trace->change(pin, level,
-                        std::chrono::duration_cast<Microseconds>(m_clock.now() - m_lineStart));
+        m_trace->change(pin, level, std::chrono::duration_cast<Microseconds>(when - m_lineStart));
 }
 
 int CtlSession::runLine(const std::vector<CtlCommand> &commands)
@@ -234,6 +272,7 @@ int CtlSession::runLine(const std::vector<CtlCommand> &commands)
         m_trace.reset();
         m_tracedInputs.clear();
     }
+    status = tellLateEdges(status);
     if (const int signal = StopSignals::received()) {
         letGo();
         return 128 + signal;
@@ -400,9 +439,12 @@ int CtlSession::pulse(const PulseRequest &pulse)
             break;
         if (!write(reg, during))
             return failed(refusedWrite(reg));
+        judgeEdge();
         const bool whole = wait(pulse.width, During::Pulse);
         if (!write(reg, before))
             return failed(refusedWrite(reg));
+        if (whole)
+            judgeEdge(); // a stop signal's edge is put back early, not late
         if (!whole)
             break;
     }
@@ -440,7 +482,7 @@ int CtlSession::watch(const WatchRequest &watch)
         for (const ConnectorPin *pin : watch.pins) {
             const std::size_t in = indexOf(*pin->reg);
             const unsigned level = m_logic.level(*pin, value[in]);
-            trace(*pin, level);
+            trace(*pin, level, at.monotonic);
             if (!last || level == m_logic.level(*pin, (*last)[in]))
                 continue;
             if (watch.edges == Edges::Both || (watch.edges == Edges::Rising) == (level == 1)) {

@@ -28,9 +28,14 @@
 class CtlSession {
 public:
     // readerFd: standard output, watched during a watch for a reader that has gone; -1 for
-    // none. clock: where the waits run.
+    // none. clock: where the waits run. strictTiming: a line whose pulse edges came late
+    // fails, rather than only saying so.
     CtlSession(CtlOutput &output, std::ostream &err, int readerFd,
-               WaitClock &clock = MachineClock(), PinLogic logic = PinLogic());
+               WaitClock &clock = MachineClock(), PinLogic logic = PinLogic(),
+               bool strictTiming = false);
+
+    // How late a pulse edge may come before the line says so.
+    static constexpr WaitClock::Time kLateEdge = std::chrono::microseconds(100);
     ~CtlSession();
 
     // One command line's commands; 0, or the status the program ends with. A trace asked
@@ -49,13 +54,15 @@ private:
     void letGo();
     bool wait(WaitClock::Time length, During during);
     void catchUp();
+    void judgeEdge();
+    int tellLateEdges(int status);
     bool read(PortRegister reg, std::uint8_t &value);
     bool readLevels(const std::vector<const ConnectorPin *> &pins, std::vector<unsigned> &levels);
     bool write(PortRegister reg, std::uint8_t value);
     bool current(PortRegister reg, std::uint8_t &value);
     int failed(const std::string &what);
     bool startTrace(const std::vector<CtlCommand> &commands);
-    void trace(const ConnectorPin &pin, unsigned level);
+    void trace(const ConnectorPin &pin, unsigned level, WaitClock::Time when);
 
     int run(const CtlCommand &command);
     int ports();
@@ -77,6 +84,9 @@ private:
     int m_readerFd;
     WaitClock &m_clock;
     const PinLogic m_logic;
+    const bool m_strictTiming;
+    std::uint64_t m_lateEdges = 0; // this line's, and the latest of them
+    WaitClock::Time m_latest{};
     bool m_readerGone = false;
     bool m_open = false;
     enum class Grip { None, Held, Reserved } m_grip = Grip::None;

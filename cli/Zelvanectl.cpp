@@ -152,7 +152,7 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
     {
         const int readerFd = io.outBuffer && !options.quiet ? io.outBuffer->fd() : -1;
         CtlSession session(*output, io.err, readerFd, clock ? *clock : MachineClock(),
-                           PinLogic(options.activeLow));
+                           PinLogic(options.activeLow), options.strictTiming);
         status = options.script ? runScriptNamed(session, *options.script, options, io)
                                 : session.runLine(commandLine.commands);
         readerGone = session.readerGone();

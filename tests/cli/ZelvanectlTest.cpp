@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -22,12 +23,14 @@ class FakeClock final : public WaitClock {
 public:
     static constexpr Time kStart = 1000s + 42us;
 
-    explicit FakeClock(Time lateness = {}) : m_lateness(lateness) {}
+    // tick: how far each look at the clock moves it, as a real one moves between accesses.
+    explicit FakeClock(Time lateness = {}, Time tick = {}) : m_lateness(lateness), m_tick(tick) {}
 
-    Time now() override { return m_now; }
+    Time now() override { return m_now += m_tick; }
     EventTime stamp() override
     {
         using namespace std::chrono;
+        m_now += m_tick;
         return {m_now,
                 sys_days{year{2026} / 12 / 7} + duration_cast<system_clock::duration>(m_now)};
     }
@@ -40,6 +43,7 @@ public:
 
 private:
     Time m_lateness;
+    Time m_tick;
     Time m_now = kStart;
 };
 
@@ -333,6 +337,69 @@ TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
               "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
               "#1\n1#\n0\"\n#1030\n0#\n1\"\n#2030\n1$\n1!\n#4060\n0$\n0!\n#7060\n1$\n1!\n"
               "#9060\n0$\n0!\n#12060\n1$\n1!\n#14060\n0$\n0!\n#14061\n");
+}
+
+// Pulse edges later than the bound are told once a line, with their count and the latest;
+// --strict-timing makes that a failure. A train's first edge starts its timeline, never late.
+TEST(Zelvanectl, LatePulseEdgesAreTold)
+{
+    const std::vector<std::string> train = {"pulse", "D0", "3ms", "-n", "3", "--period", "10ms"};
+    struct Row {
+        std::chrono::microseconds lateness;
+        bool strict;
+        int status;
+        std::string err;
+    };
+    const std::string five = "zelvanectl: 5 pulse edges came more than 100us late, the latest by ";
+    for (const Row &row : std::vector<Row>{
+             {30us, true, 0, ""},
+             {100us, true, 0, ""},
+             {101us, false, 0, five + "101us\n"},
+             {150us, true, 1, five + "150us\n"},
+             {2500us, false, 0, five + "2.5ms\n"},
+         }) {
+        FakeClock late(row.lateness);
+        std::vector<std::string> line = {"-p", "sim"};
+        if (row.strict)
+            line.push_back("--strict-timing");
+        line.insert(line.end(), train.begin(), train.end());
+        line.insert(line.end(), train.begin(), train.end()); // the same line: told once
+        const Outcome run = zelvanectl(line, &late);
+        EXPECT_EQ(run.status, row.status) << row.lateness.count();
+        EXPECT_EQ(run.err,
+                  row.err == "" ? "" : std::regex_replace(row.err, std::regex("5 "), "10 "))
+            << row.lateness.count();
+    }
+    // A script tells each line's own.
+    FakeClock late(150us);
+    std::istringstream in("pulse D0 3ms -n 3 --period 10ms\nsleep 1ms\n");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunZelvanectl({"-p", "sim", "-"}, {in, out, err}, &late), 0);
+    EXPECT_EQ(err.str(), five + "150us\n");
+}
+
+// Each write is one instant in a trace, however long the accesses around it take: all the
+// pins it changed at one time, and what the inputs answered at the next.
+TEST(Zelvanectl, TraceStampsAWriteOnce)
+{
+    const std::string path = testing::TempDir() + "zelvanectl-write.vcd";
+    FakeClock ticking({}, 1us);
+    const Outcome run = zelvanectl({"-p", "sim", "write", "data", "0xFF", "watch", "-n", "0",
+                                    "--pins", "S3,S4", "--vcd", path},
+                                   &ticking);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ostringstream vcd;
+    vcd << std::ifstream(path).rdbuf();
+    std::remove(path.c_str());
+    EXPECT_EQ(vcd.str(),
+              "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
+              "$timescale 1us $end\n$scope module parport $end\n$var wire 1 ! S3 $end\n"
+              "$var wire 1 \" S4 $end\n$var wire 1 # D0 $end\n$var wire 1 $ D1 $end\n"
+              "$var wire 1 % D2 $end\n$var wire 1 & D3 $end\n$var wire 1 ' D4 $end\n"
+              "$var wire 1 ( D5 $end\n$var wire 1 ) D6 $end\n$var wire 1 * D7 $end\n"
+              "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n0\"\n0#\n0$\n0%\n"
+              "0&\n0'\n0(\n0)\n0*\n$end\n#3\n1#\n1$\n1%\n1&\n1'\n1(\n1)\n1*\n#4\n1!\n1\"\n"
+              "#6\n");
 }
 
 // D0-D7 turned in read the pins (on the simulated port, high where nothing drives them), are
