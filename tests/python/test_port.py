@@ -101,6 +101,19 @@ def test_reading_gives_the_three_registers_and_when(port: zelvane.Port) -> None:
     assert before <= reading.t_ns <= time.monotonic_ns()
 
 
+def test_a_port_names_itself_and_its_clock_is_pythons_monotonic_one(port: zelvane.Port) -> None:
+    before = time.monotonic_ns()
+    now = zelvane.now_ns()
+    assert "sim" in port.name and before <= now <= time.monotonic_ns()
+
+
+def test_no_port_given_means_zelvane_port() -> None:
+    run = subprocess.run([sys.executable, "-c", "import zelvane; print(zelvane.open(None).name)"],
+                         env=dict(os.environ, ZELVANE_PORT="sim"), capture_output=True, text=True,
+                         timeout=60)
+    assert (run.returncode, "sim" in run.stdout) == (0, True), run.stderr
+
+
 def test_the_data_direction_turns_and_reads_back(port: zelvane.Port) -> None:
     seen = [port.direction]
     port.direction = "in"
