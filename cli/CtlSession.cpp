@@ -74,28 +74,21 @@ bool CtlSession::ensureOpen()
 // Accesses between waits are claimed together; under a reservation each claims on its own.
 bool CtlSession::hold()
 {
-    if (m_grip == Grip::None && HoldPort())
-        m_grip = Grip::Held;
-    return m_grip != Grip::None;
+    return m_grip.hold();
 }
 
 bool CtlSession::reserve()
 {
-    if (m_grip == Grip::Held)
+    if (m_grip.holding())
         letGo();
-    if (m_grip == Grip::None && ReservePort())
-        m_grip = Grip::Reserved;
-    return m_grip != Grip::None;
+    return m_grip.reserve();
 }
 
 // What a shared port holds may change once it is let go of.
 void CtlSession::letGo()
 {
-    if (m_grip != Grip::None) {
-        LetGoOfPort();
-        m_grip = Grip::None;
+    if (m_grip.letGo())
         m_known = {};
-    }
 }
 
 // Up to the line's next deadline, length further along its timeline. False when a stop
@@ -209,7 +202,7 @@ bool CtlSession::write(PortRegister reg, std::uint8_t value)
 // What the register holds: read once, then known from this session's own writes.
 bool CtlSession::current(PortRegister reg, std::uint8_t &value)
 {
-    if (const auto known = m_known[indexOf(reg)]; known && m_grip != Grip::None) {
+    if (const auto known = m_known[indexOf(reg)]; known && m_grip.any()) {
         value = *known;
         return true;
     }

@@ -4,6 +4,7 @@
 #include "CtlOutput.h"
 #include "MonotonicClock.h"
 #include "PinLogic.h"
+#include "PortGrip.h"
 #include "PortRegister.h"
 #include "VcdTrace.h"
 
@@ -89,7 +90,7 @@ private:
     WaitClock::Time m_latest{};
     bool m_readerGone = false;
     bool m_open = false;
-    enum class Grip { None, Held, Reserved } m_grip = Grip::None;
+    PortGrip m_grip;
     std::array<std::optional<std::uint8_t>, 3> m_known{}; // data, status, control
     std::unique_ptr<VcdTrace> m_trace;
     std::vector<const ConnectorPin *> m_tracedInputs; // seen after each write, too

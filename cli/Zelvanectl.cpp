@@ -62,13 +62,25 @@ int checkedOutput(const CtlStreams &io, int status, bool readerGone, bool pipeIg
     return status >= 128 ? status : 1;
 }
 
+// watch --vcd -: the trace is standard output, and what the line prints goes to standard
+// error, so that a viewer reading the trace sees nothing else.
+bool tracesToStandardOutput(const std::vector<CtlCommand> &commands)
+{
+    return std::any_of(commands.begin(), commands.end(), [](const CtlCommand &command) {
+        return command.kind == CtlCommand::Watch && command.watch.vcdPath == "-";
+    });
+}
+
 // Line by line, each run as soon as it is read; a bad line, or a read that fails, ends it.
 int runScript(CtlSession &session, std::istream &in, const FdInputBuffer *source,
               const std::string &shownName, const CtlOptions &options, const CtlStreams &io)
 {
     CtlScript script(in, source);
     while (const auto words = script.nextLine()) {
-        const ParsedCommands line = parseLine(*words, options);
+        ParsedCommands line = parseLine(*words, options);
+        if (line.usageError.empty() && tracesToStandardOutput(line.commands))
+            line.usageError = "--vcd - is for a command line: a script's lines share standard "
+                              "output; give a file";
         if (!line.usageError.empty()) {
             io.err << "zelvanectl: " << shownName << ", line " << script.lineNumber() << ": "
                    << line.usageError << "\n";
@@ -145,7 +157,9 @@ int RunZelvanectl(const std::vector<std::string> &arguments, const CtlStreams &i
     const StopSignals signals;
     Discard discard;
     std::ostream nowhere(&discard);
-    std::ostream &out = options.quiet ? nowhere : io.out;
+    std::ostream &out = options.quiet                                  ? nowhere
+                        : tracesToStandardOutput(commandLine.commands) ? io.err
+                                                                       : io.out;
     const auto output = options.json ? MakeJsonOutput(out) : MakeTextOutput(out);
     int status = 0;
     bool readerGone = false;

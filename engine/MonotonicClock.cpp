@@ -10,9 +10,6 @@
 
 namespace {
 
-// Waking from a sleep takes tens of microseconds, and more on a busy machine.
-constexpr WaitClock::Time kSpin = std::chrono::microseconds(200);
-
 timespec asTimespec(WaitClock::Time time)
 {
     return {static_cast<time_t>(time.count() / 1000000000),
@@ -47,7 +44,7 @@ EventTime MonotonicClock::stamp()
 
 WaitClock::Woken MonotonicClock::waitUntil(Time deadline, bool spin, int readerFd)
 {
-    const Time wake = spin ? deadline - kSpin : deadline;
+    const Time wake = spin ? deadline - kFinalSpin : deadline;
     if (m_timer >= 0 && now() < wake) {
         if (const Woken woken = sleepUntil(wake, readerFd); woken != Woken::AtDeadline)
             return woken;

@@ -21,5 +21,9 @@ private:
     int m_timer; // -1 where none could be had: waits then spin all the way
 };
 
+// Waking from a sleep takes tens of microseconds, and more on a busy machine: the last
+// stretch before a deadline that an edge must keep is spent watching the clock.
+inline constexpr WaitClock::Time kFinalSpin = std::chrono::microseconds(200);
+
 // This process's, made at first use.
 WaitClock &MachineClock();

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +23,22 @@ std::string failure(const std::string &path, int error)
     return QuotedForMessage(path, 60) + ": " + std::strerror(error);
 }
 
+// "-" is standard output, for a viewer reading the trace live; a copy of it, so that the
+// trace's close leaves the program's own.
+std::FILE *openTrace(const std::string &path)
+{
+    if (path != "-")
+        return std::fopen(path.c_str(), "we");
+    const int copy = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    std::FILE *file = copy < 0 ? nullptr : fdopen(copy, "w");
+    if (!file && copy >= 0) {
+        const int error = errno;
+        close(copy);
+        errno = error;
+    }
+    return file;
+}
+
 } // namespace
 
 std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
@@ -29,7 +47,7 @@ std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
                                            std::chrono::system_clock::time_point created,
                                            std::string &error)
 {
-    std::FILE *file = std::fopen(path.c_str(), "we");
+    std::FILE *file = openTrace(path);
     if (!file) {
         error = failure(path, errno);
         return nullptr;

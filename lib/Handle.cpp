@@ -3,6 +3,7 @@
 #include "CallFailure.h"
 #include "PinLogic.h"
 #include "PinTable.h"
+#include "QuietThread.h"
 #include "zelvane.h"
 
 #include <ctime>
@@ -59,6 +60,8 @@ std::int64_t MonotonicNs()
 zelvane::zelvane(std::unique_ptr<PortBackend> backend)
     : m_owner(getpid()), m_backend(std::move(backend))
 {
+    // Started now, so that a first pulse costs no more than the next to ask for.
+    m_pulseThread = QuietThread([this] { runPulses(); });
 }
 
 int zelvane::usable() const

@@ -1,15 +1,13 @@
 #include "Handle.h"
 
 #include "CallFailure.h"
+#include "MonotonicClock.h"
 #include "zelvane.h"
 
 #include <sys/prctl.h>
 
 namespace {
 
-// The last stretch before an edge is spent watching the clock, not asleep: a wake-up is late
-// by the scheduler's whim, a spin by nanoseconds.
-constexpr std::int64_t kSpinNs = 200000;
 constexpr std::int64_t kLongestPulseNs = 24LL * 3600 * 1000000000;
 constexpr std::size_t kResultsKept = 4096; // pulses nobody waits for are forgotten oldest first
 
@@ -32,8 +30,6 @@ int zelvane::pulse(std::uint8_t value, std::uint8_t mask, std::int64_t durationN
                     onBusy == ZELVANE_BUSY_DROP ? "a pulse was under way: this one was dropped"
                                                 : "a pulse is under way",
                     "wait for it with zelvane_pulse_wait, or ask with ZELVANE_BUSY_QUEUE");
-    if (!m_pulseThread.joinable())
-        m_pulseThread = std::thread(&zelvane::runPulses, this);
     id = m_nextPulse++;
     m_pulses.push_back({id, value, mask, durationNs, after});
     m_results[id] = PulseResult{};
@@ -121,7 +117,8 @@ bool zelvane::sleepUntil(Lock &lock, std::int64_t deadlineNs)
     const auto steadyAt = [](std::int64_t ns) {
         return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns));
     };
-    if (m_pulseWake.wait_until(lock, steadyAt(deadlineNs - kSpinNs), [&] { return m_closing; }))
+    if (m_pulseWake.wait_until(lock, steadyAt(deadlineNs - kFinalSpin.count()),
+                               [&] { return m_closing; }))
         return false;
     lock.unlock();
     while (MonotonicNs() < deadlineNs) {

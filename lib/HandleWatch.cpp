@@ -3,6 +3,7 @@
 #include "CallFailure.h"
 #include "PinLogic.h"
 #include "PinTable.h"
+#include "QuietThread.h"
 #include "zelvane.h"
 
 #include <array>
@@ -44,7 +45,9 @@ int zelvane::watchStart(std::uint32_t pins, std::int64_t intervalNs)
     m_edges.clear();
     pollPins(watched, levels);
     m_watching = true;
-    m_watchThread = std::thread(&zelvane::runWatch, this, std::move(watched), levels, intervalNs);
+    m_watchThread = QuietThread([this, watched = std::move(watched), levels, intervalNs] {
+        runWatch(watched, levels, intervalNs);
+    });
     return ZELVANE_OK;
 }
 

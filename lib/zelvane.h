@@ -50,6 +50,8 @@ int zelvane_port_name(zelvane *h, char *buf, int size);
 /* "D0", "pin2", "2", "BUSY", "S7", "nACK", ...; case is not significant; -1 where unknown. */
 int zelvane_pin_number(const char *name);
 int zelvane_read(zelvane *h, int reg, unsigned *value);
+/* The data register takes 0..255, the control register 0..15 (its bits 4-7, the port's
+   interrupt and direction bits, are the library's: zelvane_set_data_direction). */
 int zelvane_write(zelvane *h, int reg, unsigned value);
 int zelvane_get_pin(zelvane *h, int pin, int *level);
 int zelvane_set_pin(zelvane *h, int pin, int level);

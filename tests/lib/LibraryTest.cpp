@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -64,7 +66,9 @@ TEST(Library, AbiVersionAndNames)
 // Every refused call says why and how to fix it, and leaves the port as it was.
 TEST(Library, BadCallsAreRefusedWithTheirCause)
 {
-    Port port, in, closed;
+    Port port, in, closed, pulsing;
+    uint64_t long_pulse = 0;
+    ASSERT_EQ(zelvane_pulse(pulsing.h, 1, 1, 10000 * kMillisecond, -1, 0, &long_pulse), ZELVANE_OK);
     ASSERT_EQ(zelvane_write(port.h, ZELVANE_DATA, 0x5A), ZELVANE_OK);
     ASSERT_EQ(zelvane_set_data_direction(in.h, 1), ZELVANE_OK);
     ASSERT_EQ(zelvane_close(closed.h), ZELVANE_OK);
@@ -128,7 +132,17 @@ TEST(Library, BadCallsAreRefusedWithTheirCause)
              return zelvane_port_name(h, b, 1);
          },
          A},
+        {"direction in while pulsing", [&] { return zelvane_set_data_direction(pulsing.h, 1); },
+         ZELVANE_E_BUSY},
         {"open bogus", [&] { return zelvane_open("bogus", &opened); }, A},
+        {"open NULL, ZELVANE_PORT bogus",
+         [&] {
+             setenv("ZELVANE_PORT", "bogus", 1);
+             const int status = zelvane_open(nullptr, &opened);
+             unsetenv("ZELVANE_PORT");
+             return status;
+         },
+         A},
         {"open no node", [&] { return zelvane_open("ppdev:/dev/parport97", &opened); },
          ZELVANE_E_OPEN},
     };
@@ -178,6 +192,27 @@ TEST(Library, ThreadsShareAHandle)
         thread.join();
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(port.reg(ZELVANE_DATA), 0xAAu);
+}
+
+// The handle's threads leave signals to the program's own threads.
+TEST(Library, ThreadsOfTheHandleTakeNoSignals)
+{
+    Port port;
+    ASSERT_EQ(zelvane_watch_start(port.h, 1u << 10, kMillisecond), ZELVANE_OK);
+    std::vector<std::string> blocked; // each thread but this one: its blocked signals
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == std::to_string(getpid()))
+            continue;
+        const std::string status = fileText(task.path() / "status");
+        const std::size_t at = status.find("SigBlk:\t");
+        blocked.push_back(status.substr(at + 8, status.find('\n', at) - at - 8));
+    }
+    ASSERT_EQ(blocked.size(), 2u); // the pulses' and the watch's
+    for (const std::string &mask : blocked) {
+        const unsigned long long bits = std::stoull(mask, nullptr, 16);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGCHLD, SIGUSR1})
+            EXPECT_TRUE(bits & (1ull << (signal - 1))) << signal << " in " << mask;
+    }
 }
 
 // A close racing other calls: each of them either worked or found the handle closed.
