@@ -17,4 +17,7 @@ set(CPACK_STRIP_FILES ON)
 # libzelvane.so.1 beside the programs: its shlibs file and the ldconfig trigger.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The Python package beside Debian's own modules; there it finds the library by its soname.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/zelvane DESTINATION lib/python3/dist-packages
+        PATTERN __pycache__ EXCLUDE)
 include(CPack)

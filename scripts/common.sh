@@ -17,6 +17,8 @@ ZELVANE_PACKAGES=(
 ZELVANE_TEST_PACKAGES=(qemu-system-x86 busybox-static cpio file clang-format)
 # The real program driven on a virtual display, and the Debian package built and checked.
 ZELVANE_TEST_PACKAGES+=(xdotool imagemagick x11-utils openbox dpkg-dev desktop-file-utils appstream man-db jq sigrok-cli)
+# The Python package tested in a venv beside pyparallel, and its types checked.
+ZELVANE_TEST_PACKAGES+=(python3-venv python3-pytest mypy python3-parallel python3-build)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
