@@ -13,6 +13,7 @@ class IndicatorLabel;
 class PortMessageLine;
 class QMenu;
 class QPushButton;
+class TimelineWindow;
 
 // The panel window: the connector, its 25 indicators and the read buttons. It is the
 // window through which the pin logic shows levels, and it opens and closes the port driver.
@@ -38,6 +39,9 @@ public:
     QMenu *windowMenu() const { return m_windowMenu; }
     QAction *liveInputsAction() const { return m_liveInputs; }
     QAction *dataInputsAction() const { return m_dataInputs; }
+    QAction *timelineAction() const { return m_timelineEntry; }
+    // Null until the timeline is first opened.
+    TimelineWindow *timeline() const { return m_timeline; }
     // The line with the latest port notice; null until there has been one.
     PortMessageLine *messageLine() const { return m_messageLine; }
     // Requests sent to the port thread and not come back yet.
@@ -73,6 +77,7 @@ private:
     void CentreInWorkArea();
     void ShowDefaultOnlyWhereEnterClicks();
     void PollLiveInputs();
+    void OpenTimeline();
     bool SendToPort(const PanelRequest &request);
     void TurnDataPins(bool in);
     void ShowDataPinsAs(bool in);
@@ -98,7 +103,9 @@ private:
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
     QAction *m_dataInputs = nullptr;
-    bool m_dataIn = false; // the data pins are inputs
+    QAction *m_timelineEntry = nullptr;
+    TimelineWindow *m_timeline = nullptr; // made when first opened, so unused it costs nothing
+    bool m_dataIn = false;                // the data pins are inputs
     QTimer m_livePoll;
     LivePollPace m_livePace;
     bool m_shutdownPending = false;
