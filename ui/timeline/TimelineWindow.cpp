@@ -24,13 +24,6 @@ using namespace std::chrono_literals;
 // Frames at the pace a person reads them; the samples wait in their queue meanwhile.
 constexpr auto kFrame = 33ms;
 
-std::int64_t steadyNow()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 TimelineWindow::TimelineWindow(Sampling sampling, QWidget *parent)
@@ -211,7 +204,7 @@ void TimelineWindow::stopRecording()
         return;
     takeSamples();
     std::string error;
-    const bool finished = m_recording->finish(std::max(m_sampledUpTo, steadyNow()), error);
+    const bool finished = m_recording->finish(m_sampledUpTo, error);
     m_recording.reset();
     if (!finished)
         say(tr("录制未能完整写入：%1").arg(QString::fromStdString(error)));
