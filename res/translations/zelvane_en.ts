@@ -208,8 +208,8 @@
         <translation>data out</translation>
     </message>
     <message>
-        <source>滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift 不吸附到边沿）；左右方向键：上一个或下一个边沿</source>
-        <translation>Wheel: zoom at the mouse; drag: pan; click: cursor 1; right click: cursor 2 (Shift: not snapped to an edge); Left, Right: previous or next edge</translation>
+        <source>滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift 不吸附到边沿）；左右方向键：上一个或下一个边沿；+ 和 -：缩放；F：缩放到全部；End：跟随最新</source>
+        <translation>Wheel: zoom at the mouse; drag: pan; click: cursor 1; right click: cursor 2 (Shift: not snapped to an edge); Left, Right: previous or next edge; + and -: zoom; F: zoom to fit; End: follow newest</translation>
     </message>
     <message>
         <source>电平 %1</source>

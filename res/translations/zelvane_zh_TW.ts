@@ -208,8 +208,8 @@
         <translation>資料埠作為輸出</translation>
     </message>
     <message>
-        <source>滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift 不吸附到边沿）；左右方向键：上一个或下一个边沿</source>
-        <translation>滾輪：以滑鼠處為中心縮放；拖曳：平移；點選：游標 1；右鍵：游標 2（按住 Shift 不吸附到邊緣）；左右方向鍵：上一個或下一個邊緣</translation>
+        <source>滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift 不吸附到边沿）；左右方向键：上一个或下一个边沿；+ 和 -：缩放；F：缩放到全部；End：跟随最新</source>
+        <translation>滾輪：以滑鼠處為中心縮放；拖曳：平移；點選：游標 1；右鍵：游標 2（按住 Shift 不吸附到邊緣）；左右方向鍵：上一個或下一個邊緣；+ 和 -：縮放；F：縮放至全部；End：跟隨最新</translation>
     </message>
     <message>
         <source>电平 %1</source>

@@ -1,6 +1,7 @@
 #include "TimelineView.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -72,7 +73,8 @@ TimelineView::TimelineView(const Trace &trace, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(kLabelWidth + 200, rowTop(int(m_rows.size())));
     setToolTip(tr("滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift "
-                  "不吸附到边沿）；左右方向键：上一个或下一个边沿"));
+                  "不吸附到边沿）；左右方向键：上一个或下一个边沿；+ 和 "
+                  "-：缩放；F：缩放到全部；End：跟随最新"));
 }
 
 void TimelineView::setRange(std::int64_t left, double nsPerPixel)
@@ -434,17 +436,19 @@ void TimelineView::paintDataByteRow(QPainter &painter, int top)
         const int column = columnOf(soonest);
         const std::int64_t columnEnd =
             m_left + std::int64_t(std::ceil((column + 1 - kLabelWidth) * m_nsPerPixel));
+        unsigned after = byte;
         for (const ConnectorPin *pin : kDataPins) {
             const EdgeRing &ring = m_trace.pin(pin->number);
             std::size_t &i = next[pin->bit];
-            const std::size_t after = std::max(ring.firstAtOrAfter(columnEnd), i);
-            if (after > i)
-                byte = (byte & ~(1u << pin->bit)) | (unsigned(ring[after - 1].level) << pin->bit);
-            i = after;
+            const std::size_t past = std::max(ring.firstAtOrAfter(columnEnd), i);
+            if (past > i)
+                after = (after & ~(1u << pin->bit)) | (unsigned(ring[past - 1].level) << pin->bit);
+            i = past;
         }
         segment(column);
         painter.drawLine(column, high, column, low);
         x = column;
+        byte = after;
     }
     segment(columnOf(right));
 }
@@ -517,12 +521,19 @@ void TimelineView::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    const TimelineRow *row = at.x() >= kLabelWidth ? visibleRow(visibleRowAt(at.y())) : nullptr;
-    const QString text = row ? pulseText(*row, timeAt(at.x())) : QString();
-    if (text.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(event->globalPosition().toPoint(), text, this);
+}
+
+// Over a row, the pulse under the mouse; elsewhere, how to use the view.
+bool TimelineView::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const TimelineRow *row =
+        help->pos().x() >= kLabelWidth ? visibleRow(visibleRowAt(help->pos().y())) : nullptr;
+    const QString pulse = row ? pulseText(*row, timeAt(help->pos().x())) : QString();
+    QToolTip::showText(help->globalPos(), pulse.isEmpty() ? toolTip() : pulse, this);
+    return true;
 }
 
 void TimelineView::mouseReleaseEvent(QMouseEvent *event)
@@ -547,6 +558,12 @@ void TimelineView::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Minus:
         zoomAt((kLabelWidth + width()) / 2, 2);
+        return;
+    case Qt::Key_F:
+        zoomToFit();
+        return;
+    case Qt::Key_End:
+        setFollowing(true);
         return;
     default:
         QWidget::keyPressEvent(event);
