@@ -47,6 +47,7 @@ class TimelineTest : public QObject {
     Q_OBJECT
 private slots:
     void edgesAreDrawnAtTheirColumnsAtEveryZoom();
+    void theDataByteHoldsEachValueUntilItsChange();
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
@@ -75,6 +76,45 @@ void TimelineTest::edgesAreDrawnAtTheirColumnsAtEveryZoom()
         view.traceGrew(kStart + 10'000 * kMicro);
         view.setRange(kStart + c.left * kMicro, c.nsPerPixel);
         QCOMPARE(paintedColumns(view, 0), c.columns);
+    }
+}
+
+void TimelineTest::theDataByteHoldsEachValueUntilItsChange()
+{
+    // D0 as in knownTrace, D3 (pin 5) high from 20 µs, the other data pins low throughout.
+    Trace trace;
+    const std::pair<std::int64_t, std::uint32_t> changes[] = {{0, 0},
+                                                              {10, 1u << 2},
+                                                              {20, (1u << 2) | (1u << 5)},
+                                                              {50, 1u << 5},
+                                                              {52, (1u << 2) | (1u << 5)}};
+    for (const auto &[at, levels] : changes)
+        trace.add({kStart + at * kMicro, levels});
+    using S = TimelineView::ByteSegment;
+    struct Case {
+        const char *what;
+        double nsPerPixel;
+        std::vector<S> segments;
+    };
+    const Case cases[] = {
+        {"1 µs a pixel",
+         1000,
+         {{L, L + 10, 0x00},
+          {L + 10, L + 20, 0x01},
+          {L + 20, L + 50, 0x09},
+          {L + 50, L + 52, 0x08},
+          {L + 52, L + 100, 0x09}}},
+        {"10 µs a pixel: 50 and 52 µs in one column",
+         10000,
+         {{L, L + 1, 0x00}, {L + 1, L + 2, 0x01}, {L + 2, L + 5, 0x09}, {L + 5, L + 100, 0x09}}},
+    };
+    for (const Case &c : cases) {
+        TimelineView view(trace);
+        view.resize(L + kPlotWidth, view.rowTop(18));
+        view.setFollowing(false);
+        view.traceGrew(kStart + std::int64_t(100 * c.nsPerPixel));
+        view.setRange(kStart, c.nsPerPixel);
+        QVERIFY2(view.dataByteSegments() == c.segments, c.what);
     }
 }
 

@@ -398,7 +398,7 @@ void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int to
         painter.fillRect(bar, kTraceColour);
 }
 
-void TimelineView::paintDataByteRow(QPainter &painter, int top)
+std::vector<TimelineView::ByteSegment> TimelineView::dataByteSegments() const
 {
     const std::int64_t right = std::min(timeAt(width()), drawnUpTo());
     const std::int64_t left = timeAt(kLabelWidth);
@@ -408,22 +408,13 @@ void TimelineView::paintDataByteRow(QPainter &painter, int top)
     for (const ConnectorPin *pin : kDataPins) {
         const EdgeRing &ring = m_trace.pin(pin->number);
         if (ring.empty())
-            return;
+            return {};
         next[pin->bit] = std::max<std::size_t>(ring.firstAtOrAfter(left), 1);
         byte |= unsigned(ring[next[pin->bit] - 1].level) << pin->bit;
         known = std::min(known, std::max(left, ring[0].t));
     }
-    painter.setPen(kByteColour);
-    const int high = top + 4;
-    const int low = top + kRowHeight - 4;
+    std::vector<ByteSegment> segments;
     int x = columnOf(known);
-    const auto segment = [&](int end) {
-        painter.drawLine(x, high, end, high);
-        painter.drawLine(x, low, end, low);
-        const QString text = QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-        if (end - x > painter.fontMetrics().horizontalAdvance(text) + 6)
-            painter.drawText(QRect(x, high, end - x, low - high), Qt::AlignCenter, text);
-    };
     for (;;) {
         std::int64_t soonest = right + 1;
         for (const ConnectorPin *pin : kDataPins) {
@@ -434,23 +425,39 @@ void TimelineView::paintDataByteRow(QPainter &painter, int top)
         if (soonest > right)
             break;
         const int column = columnOf(soonest);
+        // Every change up to the next column's first instant lies in this one.
         const std::int64_t columnEnd =
             m_left + std::int64_t(std::ceil((column + 1 - kLabelWidth) * m_nsPerPixel));
-        unsigned after = byte;
+        segments.push_back({x, column, byte});
         for (const ConnectorPin *pin : kDataPins) {
             const EdgeRing &ring = m_trace.pin(pin->number);
             std::size_t &i = next[pin->bit];
             const std::size_t past = std::max(ring.firstAtOrAfter(columnEnd), i);
             if (past > i)
-                after = (after & ~(1u << pin->bit)) | (unsigned(ring[past - 1].level) << pin->bit);
+                byte = (byte & ~(1u << pin->bit)) | (unsigned(ring[past - 1].level) << pin->bit);
             i = past;
         }
-        segment(column);
-        painter.drawLine(column, high, column, low);
         x = column;
-        byte = after;
     }
-    segment(columnOf(right));
+    segments.push_back({x, columnOf(right), byte});
+    return segments;
+}
+
+void TimelineView::paintDataByteRow(QPainter &painter, int top)
+{
+    painter.setPen(kByteColour);
+    const int high = top + 4;
+    const int low = top + kRowHeight - 4;
+    for (const ByteSegment &segment : dataByteSegments()) {
+        painter.drawLine(segment.from, high, segment.from, low);
+        painter.drawLine(segment.from, high, segment.to, high);
+        painter.drawLine(segment.from, low, segment.to, low);
+        const QString text =
+            QStringLiteral("%1").arg(segment.byte, 2, 16, QLatin1Char('0')).toUpper();
+        if (segment.to - segment.from > painter.fontMetrics().horizontalAdvance(text) + 6)
+            painter.drawText(QRect(segment.from, high, segment.to - segment.from, low - high),
+                             Qt::AlignCenter, text);
+    }
 }
 
 void TimelineView::paintLabel(QPainter &painter, const TimelineRow &row, int top)

@@ -52,6 +52,14 @@ public:
 
     std::vector<TimelineRow> &rows() { return m_rows; }
 
+    // The data byte row: each value held from one column to the next change's.
+    struct ByteSegment {
+        int from, to;
+        unsigned byte;
+        bool operator==(const ByteSegment &) const = default;
+    };
+    std::vector<ByteSegment> dataByteSegments() const;
+
     static QString formatTime(double ns);
     static QString formatFrequency(double hz);
 
