@@ -142,7 +142,12 @@ void TimelineTest::cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance()
         view.placeCursor(1, L + c.second, c.snap);
         QCOMPARE(view.cursorText(), c.shown);
     }
-    TimelineView view(trace);
+    // The keys step through every pin's changes in time order: D0's and D1's (pin 3) here.
+    Trace two = knownTrace();
+    two.add({kStart + 400 * kMicro, 1u << 2});
+    two.add({kStart + 500 * kMicro, (1u << 2) | (1u << 3)});
+    two.add({kStart + 600 * kMicro, 0});
+    TimelineView view(two);
     view.resize(L + kPlotWidth, view.rowTop(18));
     view.setFollowing(false);
     view.traceGrew(kStart + 10'000 * kMicro);
@@ -151,9 +156,11 @@ void TimelineTest::cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance()
     QList<std::int64_t> stepped;
     while (view.stepCursor(+1))
         stepped << (*view.cursor(0) - kStart) / kMicro;
-    QCOMPARE(stepped, (QList<std::int64_t>{50, 52, 54, 300}));
-    QVERIFY(view.stepCursor(-1));
-    QCOMPARE((*view.cursor(0) - kStart) / kMicro, 54);
+    QCOMPARE(stepped, (QList<std::int64_t>{50, 52, 54, 300, 500, 600}));
+    QList<std::int64_t> back;
+    while (view.stepCursor(-1))
+        back << (*view.cursor(0) - kStart) / kMicro;
+    QCOMPARE(back, (QList<std::int64_t>{500, 300, 54, 52, 50, 10}));
 }
 
 void TimelineTest::followingEndsOnZoomOrPanAndPauseFreezesTheView()
