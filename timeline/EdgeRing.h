@@ -25,7 +25,8 @@ public:
     // 0 is the oldest held.
     const Edge &operator[](std::size_t index) const
     {
-        return m_edges[(m_head + index) % m_capacity];
+        const std::size_t at = m_head + index; // no division: drawing calls this most
+        return m_edges[at < m_capacity ? at : at - m_capacity];
     }
     const Edge &newest() const { return (*this)[m_size - 1]; }
     std::uint64_t dropped() const { return m_dropped; }

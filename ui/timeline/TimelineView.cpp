@@ -15,6 +15,7 @@
 namespace {
 
 const QColor kTraceColour(0x20, 0x80, 0x20);
+const QColor kBarColour(0x60, 0xB0, 0x60); // a column of several changes
 const QColor kByteColour(0x20, 0x50, 0xB0);
 const QColor kMarkerColour(0xE0, 0x80, 0x00);
 const QColor kCursorColours[2] = {QColor(0xD0, 0x20, 0x20), QColor(0x20, 0x20, 0xD0)};
@@ -374,7 +375,7 @@ void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int to
     }
     std::uint8_t level = ring[i - 1].level;
     QVector<QLine> lines;
-    QVector<QRect> bars;
+    QVector<QLine> bars;
     while (i < ring.size() && ring[i].t <= right) {
         const int column = columnOf(ring[i].t);
         // Every change up to the next column's first instant lies in this one.
@@ -386,7 +387,7 @@ void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int to
         if (next - i == 1)
             lines.append(QLine(column, high, column, low));
         else
-            bars.append(QRect(column, high, 1, low - high + 1));
+            bars.append(QLine(column, high, column, low));
         level = ring[next - 1].level;
         x = column;
         i = next;
@@ -394,8 +395,8 @@ void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int to
     lines.append(QLine(x, level ? high : low, columnOf(right), level ? high : low));
     painter.setPen(kTraceColour);
     painter.drawLines(lines);
-    for (const QRect &bar : bars)
-        painter.fillRect(bar, kTraceColour);
+    painter.setPen(kBarColour);
+    painter.drawLines(bars);
 }
 
 std::vector<TimelineView::ByteSegment> TimelineView::dataByteSegments() const

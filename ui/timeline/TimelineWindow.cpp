@@ -22,7 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Frames at the pace a person reads them; the samples wait in their queue meanwhile.
-constexpr auto kFrame = 33ms;
+constexpr auto kFrame = 50ms;
 
 } // namespace
 
@@ -153,6 +153,11 @@ void TimelineWindow::takeSamples()
 
 void TimelineWindow::showInterval(std::int64_t achieved)
 {
+    // Three figures, so that the label (and the layout behind it) changes only when it means it.
+    achieved = std::int64_t(QString::number(double(achieved), 'g', 3).toDouble());
+    if (achieved == m_shownInterval)
+        return;
+    m_shownInterval = achieved;
     m_achieved->setText(achieved > 0
                             ? tr("实际间隔 %1").arg(TimelineView::formatTime(double(achieved)))
                             : tr("实际间隔 —"));

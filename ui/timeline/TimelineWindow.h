@@ -58,6 +58,7 @@ private:
     QString m_recordingPath;
     std::int64_t m_sampledUpTo = 0;
     std::uint32_t m_levels = 0; // the newest sample's
+    std::int64_t m_shownInterval = -1;
     QTimer m_frame;
     TimelineView *m_view;
     QComboBox *m_interval;
