@@ -75,6 +75,21 @@ TEST(Trace, LevelAtIsTheLevelOfTheLastChangeNoLaterThanTheTime)
     EXPECT_EQ(trace.pin(3).size(), 1u); // pin 3 never changed: only its first level
 }
 
+TEST(Trace, HoldsAtMostItsBoundOfChangesPerPinAndOfMarkers)
+{
+    Trace trace;
+    const std::size_t extra = 10;
+    for (std::size_t i = 0; i < Trace::kEdgesPerPin + extra; ++i)
+        trace.add({std::int64_t(i), std::uint32_t(i % 2) << 2});
+    for (std::size_t i = 0; i < Trace::kMarkers + extra; ++i)
+        trace.mark({TraceMarker::StatusRead, std::int64_t(i)});
+    EXPECT_EQ(trace.pin(2).size(), Trace::kEdgesPerPin);
+    EXPECT_EQ(trace.dropped(), extra);
+    EXPECT_EQ(trace.markers().size(), Trace::kMarkers);
+    EXPECT_EQ(trace.markers().front().t, std::int64_t(extra));
+    EXPECT_EQ(sizeof(Edge), 16u); // the memory stated for the rings
+}
+
 TEST(ConnectorLevels, CompensatesTheInvertedBits)
 {
     // Status 0x80 and control 0x0B are every pin low: S7, C0, C1 and C3 read inverted.
