@@ -1,3 +1,4 @@
+#include "PanelHarness.h"
 #include "TimelineView.h"
 #include "TimelineWindow.h"
 
@@ -51,6 +52,7 @@ private slots:
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
+    void aClickInThePanelIsAnEdgeWithItsMarker();
 };
 
 void TimelineTest::edgesAreDrawnAtTheirColumnsAtEveryZoom()
@@ -243,6 +245,29 @@ void TimelineTest::aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime()
     QCOMPARE(changes, (QStringList{"0: 0,1", "3: 1,1", "7: 0,1", "8: 0,0", "20: 1,0", "21: 1,1"}));
     QVERIFY2(sample >= 30, "the final stamp keeps the length");
     QFile::remove(window.recordingPath());
+}
+
+void TimelineTest::aClickInThePanelIsAnEdgeWithItsMarker()
+{
+    PanelHarness h;
+    h.run({[&] {
+        QVERIFY(!h.panel.timeline()); // nothing of it until it is opened
+        h.panel.timelineAction()->trigger();
+        TimelineWindow *timeline = h.panel.timeline();
+        QVERIFY(timeline && timeline->isVisible());
+        const Trace &trace = timeline->trace();
+        QTRY_VERIFY_WITH_TIMEOUT((timeline->takeSamples(), !trace.empty()), 5000); // a sample first
+        QTest::mouseClick(h.indicator(1042), Qt::LeftButton); // D3, high after the start
+        h.settle();
+        QTRY_VERIFY_WITH_TIMEOUT((timeline->takeSamples(), !trace.markers().empty()), 5000);
+        const TraceMarker marker = trace.markers().front();
+        QCOMPARE(int(marker.kind), int(TraceMarker::Click));
+        QCOMPARE(marker.pin, 5u);
+        QCOMPARE(int(trace.levelAt(5, marker.t)), 0);
+        QCOMPARE(int(trace.levelAt(5, marker.t - 1)), 1);
+        QCOMPARE(trace.pin(5).newest().t, marker.t); // the change is the click's, to the ns
+        timeline->close();
+    }});
 }
 
 int main(int argc, char *argv[])
