@@ -35,22 +35,23 @@ const Shown kSource{
      "输出数据端口:D0~D7！鼠标单击对应的端口来设置为高电平或低电平！", "输入状态端口:S3~S6！",
      "输出控制端口:C0~C3！鼠标单击对应的端口来设置为高电平或低电平！", "地端口:G0~G7！低电平！",
      "关于"},
-    {"关闭(&C)", "实时读取输入(&L)", "数据端口作为输入(&I)", "时间线(&T)...", "关于 Zelvane(&A)..."},
+    {"关闭(&C)", "实时读取输入(&L)", "数据端口作为输入(&I)", "时间线(&T)...",
+     "关于 Zelvane(&A)..."},
     {"关于  Zelvane", "Zelvane 1.0 版", "2026年12月发布", "确定"},
     "C0 · 1 脚 · 控制口 0x37A 第 0 位（硬件反相） · 高电平",
     "并口已不存在（gone），之后的读写都不会生效。",
     {"Init fail!", "确定"}};
 
-const Shown kEnglish{{"Read status", "Read control", "Exit",
-                      "Test a PC's parallel port as digital I/O for microcontroller systems!",
-                      "Control in: C0-C3", "Data out D0-D7: click a pin to set it high or low.",
-                      "Status in: S3-S6", "Control out C0-C3: click a pin to set it high or low.",
-                      "Ground G0-G7: always low.", "About"},
-                     {"&Close", "&Live inputs", "&Data pins as inputs", "&Timeline...", "&About Zelvane..."},
-                     {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
-                     "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
-                     "The port has gone away (gone); accesses have no effect from now on.",
-                     {"Init fail!", "OK"}};
+const Shown kEnglish{
+    {"Read status", "Read control", "Exit",
+     "Test a PC's parallel port as digital I/O for microcontroller systems!", "Control in: C0-C3",
+     "Data out D0-D7: click a pin to set it high or low.", "Status in: S3-S6",
+     "Control out C0-C3: click a pin to set it high or low.", "Ground G0-G7: always low.", "About"},
+    {"&Close", "&Live inputs", "&Data pins as inputs", "&Timeline...", "&About Zelvane..."},
+    {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
+    "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
+    "The port has gone away (gone); accesses have no effect from now on.",
+    {"Init fail!", "OK"}};
 
 const Shown kTraditional{
     {"讀取狀態埠", "讀取控制埠", "結束程式",
