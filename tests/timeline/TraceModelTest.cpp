@@ -1,6 +1,7 @@
 #include "ConnectorLevels.h"
 #include "EdgeRing.h"
 #include "SampleQueue.h"
+#include "TimelineRows.h"
 #include "Trace.h"
 #include "VcdRecording.h"
 
@@ -88,6 +89,39 @@ TEST(Trace, HoldsAtMostItsBoundOfChangesPerPinAndOfMarkers)
     EXPECT_EQ(trace.markers().size(), Trace::kMarkers);
     EXPECT_EQ(trace.markers().front().t, std::int64_t(extra));
     EXPECT_EQ(sizeof(Edge), 16u); // the memory stated for the rings
+}
+
+std::string rowOrder(const std::vector<TimelineRow> &rows)
+{
+    std::string order;
+    for (const TimelineRow &row : rows)
+        order += row.kind == TimelineRow::DataByte ? "byte " : std::to_string(row.pin) + " ";
+    return order;
+}
+
+TEST(TimelineRows, MoveOnlyWithinTheirGroup)
+{
+    struct Case {
+        int index, by;
+        bool moved;
+        std::string order;
+    };
+    const std::string start = "2 3 4 5 6 7 8 9 byte 15 13 12 10 11 1 14 16 17 ";
+    const Case cases[] = {
+        {0, +1, true, "3 2 4 5 6 7 8 9 byte 15 13 12 10 11 1 14 16 17 "},
+        {0, -1, false, start},  // the first row
+        {8, +1, false, start},  // the data byte, last of the data group
+        {9, -1, false, start},  // S3, first of the status group
+        {13, +1, false, start}, // S7 stays above the control pins
+        {17, +1, false, start}, // the last row
+        {15, +1, true, "2 3 4 5 6 7 8 9 byte 15 13 12 10 11 1 16 14 17 "},
+    };
+    EXPECT_EQ(rowOrder(DefaultTimelineRows()), start);
+    for (const Case &c : cases) {
+        std::vector<TimelineRow> rows = DefaultTimelineRows();
+        EXPECT_EQ(MoveTimelineRow(rows, c.index, c.by), c.moved) << c.index << " " << c.by;
+        EXPECT_EQ(rowOrder(rows), c.order) << c.index << " " << c.by;
+    }
 }
 
 TEST(ConnectorLevels, CompensatesTheInvertedBits)
