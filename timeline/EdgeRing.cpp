@@ -26,10 +26,20 @@ void EdgeRing::push(std::int64_t t, std::uint8_t level)
     ++m_dropped;
 }
 
-std::size_t EdgeRing::firstAtOrAfter(std::int64_t t) const
+std::size_t EdgeRing::firstAtOrAfterFrom(std::int64_t t, std::size_t from) const
 {
-    std::size_t low = 0;
-    std::size_t high = m_size;
+    if (from >= m_size || (*this)[from].t >= t)
+        return std::min(from, m_size);
+    std::size_t step = 1; // (*this)[from].t < t holds throughout
+    while (from + step < m_size && (*this)[from + step].t < t) {
+        from += step;
+        step *= 2;
+    }
+    return firstAtOrAfter(t, from + 1, std::min(from + step, m_size));
+}
+
+std::size_t EdgeRing::firstAtOrAfter(std::int64_t t, std::size_t low, std::size_t high) const
+{
     while (low < high) {
         const std::size_t middle = low + (high - low) / 2;
         if ((*this)[middle].t < t)

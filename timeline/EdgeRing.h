@@ -31,10 +31,14 @@ public:
     const Edge &newest() const { return (*this)[m_size - 1]; }
     std::uint64_t dropped() const { return m_dropped; }
 
-    // The index of the first change at or after t (size() if none).
-    std::size_t firstAtOrAfter(std::int64_t t) const;
+    // The index of the first change at or after t (size() if none); with from, one known to
+    // be no later, found in steps that grow from there (a frame walks forward column by column).
+    std::size_t firstAtOrAfter(std::int64_t t) const { return firstAtOrAfter(t, 0, m_size); }
+    std::size_t firstAtOrAfterFrom(std::int64_t t, std::size_t from) const;
 
 private:
+    std::size_t firstAtOrAfter(std::int64_t t, std::size_t low, std::size_t high) const;
+
     std::size_t m_capacity;
     std::vector<Edge> m_edges; // grows to the capacity, then is reused
     std::size_t m_head = 0;

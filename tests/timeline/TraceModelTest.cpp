@@ -59,8 +59,11 @@ TEST(EdgeRing, FindsTheFirstChangeAtOrAfterATimeAcrossTheWrap)
         ring.push(t, static_cast<std::uint8_t>(t / 10 % 2)); // holds 30 40 50 60
     const std::pair<std::int64_t, std::size_t> cases[] = {{0, 0},  {30, 0}, {31, 1}, {40, 1},
                                                           {59, 3}, {60, 3}, {61, 4}};
-    for (const auto &[t, index] : cases)
+    for (const auto &[t, index] : cases) {
         EXPECT_EQ(ring.firstAtOrAfter(t), index) << t;
+        for (std::size_t from = 0; from <= index; ++from)
+            EXPECT_EQ(ring.firstAtOrAfterFrom(t, from), index) << t << " from " << from;
+    }
 }
 
 TEST(Trace, LevelAtIsTheLevelOfTheLastChangeNoLaterThanTheTime)

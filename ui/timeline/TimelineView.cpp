@@ -380,8 +380,8 @@ void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int to
         const int column = columnOf(ring[i].t);
         // Every change up to the next column's first instant lies in this one.
         const std::size_t next = std::max(
-            ring.firstAtOrAfter(m_left +
-                                std::int64_t(std::ceil((column + 1 - kLabelWidth) * m_nsPerPixel))),
+            ring.firstAtOrAfterFrom(
+                m_left + std::int64_t(std::ceil((column + 1 - kLabelWidth) * m_nsPerPixel)), i),
             i + 1);
         lines.append(QLine(x, level ? high : low, column, level ? high : low));
         if (next - i == 1)
@@ -433,7 +433,7 @@ std::vector<TimelineView::ByteSegment> TimelineView::dataByteSegments() const
         for (const ConnectorPin *pin : kDataPins) {
             const EdgeRing &ring = m_trace.pin(pin->number);
             std::size_t &i = next[pin->bit];
-            const std::size_t past = std::max(ring.firstAtOrAfter(columnEnd), i);
+            const std::size_t past = ring.firstAtOrAfterFrom(columnEnd, i);
             if (past > i)
                 byte = (byte & ~(1u << pin->bit)) | (unsigned(ring[past - 1].level) << pin->bit);
             i = past;
