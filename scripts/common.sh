@@ -10,6 +10,7 @@ ZELVANE_PACKAGES=(
     libcap-dev libgtest-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev libxcb1-dev qt6-tools-dev qt6-l10n-tools
     fonts-arphic-uming qt6-translations-l10n
+    qt6-svg-dev
     xvfb xauth
 )
 

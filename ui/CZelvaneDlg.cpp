@@ -10,6 +10,7 @@
 #include "PinPanel.h"
 #include "PortDoctor.h"
 #include "PortMessageLine.h"
+#include "TimelineWindow.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -152,6 +153,11 @@ void CZelvaneDlg::AddAboutEntryToWindowMenu()
     m_dataInputs->setEnabled(false);
     m_windowMenu->setToolTipsVisible(true);
     connect(m_dataInputs, &QAction::toggled, this, &CZelvaneDlg::TurnDataPins);
+    // Closed at every start; a window of its own, so the panel keeps its layout.
+    m_timelineEntry =
+        m_windowMenu->addAction(tr("时间线(&T)..."), this, &CZelvaneDlg::OpenTimeline);
+    m_timelineEntry->setToolTip(
+        tr("在单独的窗口中显示各引脚电平随时间的变化，并可录制为 VCD 文件"));
     const QString about = tr(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_windowMenu->addSeparator();
@@ -248,6 +254,19 @@ void CZelvaneDlg::PollLiveInputs()
             poll.shownData |= static_cast<std::uint8_t>(1u << pin->bit);
     if (m_port->sendPoll(poll))
         WatchForStuckPort();
+}
+
+void CZelvaneDlg::OpenTimeline()
+{
+    if (!m_timeline)
+        m_timeline = new TimelineWindow(
+            [port = m_port](std::shared_ptr<SampleQueue> into, std::chrono::nanoseconds every) {
+                port->sample(std::move(into), every);
+            },
+            this);
+    m_timeline->show();
+    m_timeline->raise();
+    m_timeline->activateWindow();
 }
 
 // While the kernel keeps an access, another request would only wait behind it: the click
@@ -367,6 +386,8 @@ void CZelvaneDlg::DestroyWindow()
     m_shutdownPending = false;
     m_livePoll.stop();
     m_stuckWatch.stop();
+    if (m_timeline)
+        m_timeline->close(); // its recording ends with the port's last sample
     if (m_port->close(kClosingWait)) {
         qCInfo(lcPort) << "port closed";
         return;

@@ -14,6 +14,7 @@ class PortMessageLine;
 class QLabel;
 class QMenu;
 class QPushButton;
+class TimelineWindow;
 
 // The panel window: the connector, its 25 indicators and the read buttons. It is the
 // window through which the pin logic shows levels, and it opens and closes the port driver.
@@ -41,6 +42,9 @@ public:
     QLabel *connectorPicture() const { return m_connector; }
     QAction *liveInputsAction() const { return m_liveInputs; }
     QAction *dataInputsAction() const { return m_dataInputs; }
+    QAction *timelineAction() const { return m_timelineEntry; }
+    // Null until the timeline is first opened.
+    TimelineWindow *timeline() const { return m_timeline; }
     // The line with the latest port notice; null until there has been one.
     PortMessageLine *messageLine() const { return m_messageLine; }
     // Requests sent to the port thread and not come back yet.
@@ -81,6 +85,7 @@ private:
     void CentreInWorkArea();
     void ShowDefaultOnlyWhereEnterClicks();
     void PollLiveInputs();
+    void OpenTimeline();
     bool SendToPort(const PanelRequest &request);
     void TurnDataPins(bool in);
     void ShowDataPinsAs(bool in);
@@ -108,7 +113,9 @@ private:
     QMenu *m_windowMenu = nullptr;
     QAction *m_liveInputs = nullptr;
     QAction *m_dataInputs = nullptr;
-    bool m_dataIn = false; // the data pins are inputs
+    QAction *m_timelineEntry = nullptr;
+    TimelineWindow *m_timeline = nullptr; // made when first opened, so unused it costs nothing
+    bool m_dataIn = false;                // the data pins are inputs
     QTimer m_livePoll;
     LivePollPace m_livePace;
     bool m_shutdownPending = false;

@@ -1,5 +1,6 @@
 #include "PortThread.h"
 
+#include "ConnectorLevels.h"
 #include "WinIo.h"
 
 #include <condition_variable>
@@ -31,6 +32,14 @@ struct PortThread::Shared {
     std::deque<std::function<void()>> work;
     bool ended = false;
     std::condition_variable endedNow;
+
+    // The timeline's sampling, set under queueMutex; off (null) unless its window is open.
+    std::shared_ptr<SampleQueue> sampleInto;
+    std::chrono::nanoseconds sampleEvery{};
+    std::chrono::steady_clock::time_point nextSample;
+    // The port thread's own: the registers' last readings, for a sample whose read failed.
+    std::uint8_t lastStatus = 0;
+    std::uint8_t lastControl = 0;
 };
 
 namespace {
@@ -46,6 +55,72 @@ void leaveTerminationSignalsToOthers()
     pthread_sigmask(SIG_BLOCK, &termination, nullptr);
 }
 
+std::int64_t steadyNanoseconds(std::chrono::steady_clock::time_point at)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+}
+
+// Reads that never wait for the port; the data pins as written unless they are inputs, and a
+// register that cannot be read as it was last.
+PinSample sampleConnector(PortThread::Shared &shared)
+{
+    std::uint32_t word = 0;
+    if (GetPortValNow(static_cast<unsigned>(PortRegister::Status), &word, 1))
+        shared.lastStatus = static_cast<std::uint8_t>(word);
+    if (GetPortValNow(static_cast<unsigned>(PortRegister::Control), &word, 1))
+        shared.lastControl = static_cast<std::uint8_t>(word);
+    std::uint8_t data = shared.levels.dataByte;
+    if (CurrentDataDirection() == DataDirection::In &&
+        GetPortValNow(static_cast<unsigned>(PortRegister::Data), &word, 1))
+        data = static_cast<std::uint8_t>(word);
+    return {steadyNanoseconds(std::chrono::steady_clock::now()),
+            ConnectorLevels(data, shared.lastStatus, shared.lastControl)};
+}
+
+std::optional<TraceMarker> markerFor(const PanelRequest &request, std::int64_t t)
+{
+    switch (request.kind) {
+    case PanelRequest::Click: {
+        const ConnectorPin *pin = findPinByControlId(request.controlId);
+        return TraceMarker{TraceMarker::Click, t, pin ? pin->number : 0u};
+    }
+    case PanelRequest::ReadStatus:
+        return TraceMarker{TraceMarker::StatusRead, t};
+    case PanelRequest::ReadControl:
+        return TraceMarker{TraceMarker::ControlRead, t};
+    case PanelRequest::DataIn:
+        return TraceMarker{TraceMarker::DataIn, t};
+    case PanelRequest::DataOut:
+        return TraceMarker{TraceMarker::DataOut, t};
+    case PanelRequest::Poll:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Waits for work; while the timeline samples, only until the next sample is due, then takes
+// it. True when there is work.
+bool awaitWorkOrSample(PortThread::Shared &shared, std::unique_lock<std::mutex> &lock)
+{
+    const auto hasWork = [&] { return !shared.work.empty(); };
+    if (!shared.sampleInto) {
+        shared.queued.wait(lock, [&] { return hasWork() || shared.sampleInto; });
+        return hasWork();
+    }
+    if (shared.queued.wait_until(lock, shared.nextSample,
+                                 [&] { return hasWork() || !shared.sampleInto; }))
+        return hasWork();
+    const std::shared_ptr<SampleQueue> into = shared.sampleInto;
+    const auto now = std::chrono::steady_clock::now();
+    // Late (the kernel kept an access): the next is one interval on, with no burst to catch up.
+    shared.nextSample = std::max(shared.nextSample + shared.sampleEvery, now);
+    lock.unlock();
+    if (!shared.closing && shared.portOpened)
+        into->sampled(sampleConnector(shared));
+    lock.lock();
+    return false;
+}
+
 // The thread: a plain one, asleep on its queue between requests, so that a request costs two
 // wake-ups and nothing else, and an idle window wakes it never.
 void serve(std::shared_ptr<PortThread::Shared> shared)
@@ -54,7 +129,8 @@ void serve(std::shared_ptr<PortThread::Shared> shared)
     pthread_setname_np(pthread_self(), "port");
     std::unique_lock lock(shared->queueMutex);
     while (!shared->ended) {
-        shared->queued.wait(lock, [&] { return !shared->work.empty(); });
+        if (!awaitWorkOrSample(*shared, lock))
+            continue;
         std::function<void()> next = std::move(shared->work.front());
         shared->work.pop_front();
         lock.unlock();
@@ -144,6 +220,15 @@ void PortThread::send(const PanelRequest &request)
         if (shared->closing)
             return;
         const PanelOutcome outcome = RunPanelRequest(shared->levels, request, shared->portOpened);
+        std::shared_ptr<SampleQueue> into;
+        {
+            const std::lock_guard lock(shared->queueMutex);
+            into = shared->sampleInto;
+        }
+        if (into)
+            if (const PinSample after = sampleConnector(*shared);
+                const auto marker = markerFor(request, after.t))
+                into->marked(*marker, after);
         QMetaObject::invokeMethod(
             this,
             [this, outcome, notices = std::exchange(shared->notices, {})] {
@@ -171,6 +256,15 @@ void PortThread::finished(const PanelOutcome &outcome, const std::vector<PortNot
     if (!m_sentAt.empty())
         m_sentAt.pop_front();
     emit done(outcome, notices);
+}
+
+void PortThread::sample(std::shared_ptr<SampleQueue> into, std::chrono::nanoseconds interval)
+{
+    const std::lock_guard lock(m_shared->queueMutex);
+    m_shared->sampleInto = std::move(into);
+    m_shared->sampleEvery = interval;
+    m_shared->nextSample = std::chrono::steady_clock::now();
+    m_shared->queued.notify_one(); // so that a thread asleep on its queue alone hears of it
 }
 
 bool PortThread::close(std::chrono::milliseconds wait)

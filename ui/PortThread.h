@@ -3,6 +3,7 @@
 #include "PanelRequest.h"
 #include "PortBackend.h"
 #include "PortNotice.h"
+#include "SampleQueue.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -45,6 +46,11 @@ public:
     bool busy() const { return !m_sentAt.empty(); }
     // How long the oldest outstanding request has been waiting.
     std::chrono::milliseconds busyFor() const;
+
+    // Reads the connector there every interval, between requests and never delaying one, into
+    // `into`; after each request the levels it left go there too, marked with what it was.
+    // A null queue stops it, and the thread sleeps on its queue alone again.
+    void sample(std::shared_ptr<SampleQueue> into, std::chrono::nanoseconds interval);
 
     // Closes the driver there and ends the thread, waiting at most `wait`. False if the thread
     // is stuck in the kernel: it is then left there, with nothing more sent to it, and the

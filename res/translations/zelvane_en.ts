@@ -98,6 +98,14 @@
         <source>没有打开并口：%1</source>
         <translation>No port opened: %1</translation>
     </message>
+    <message>
+        <source>时间线(&amp;T)...</source>
+        <translation>&amp;Timeline...</translation>
+    </message>
+    <message>
+        <source>在单独的窗口中显示各引脚电平随时间的变化，并可录制为 VCD 文件</source>
+        <translation>Show each pin's level over time in a window of its own, and record it as a VCD file</translation>
+    </message>
 </context>
 <context>
     <name>PinToolTip</name>
@@ -175,6 +183,188 @@
     <message>
         <source>并口在内核中卡住超过 1 秒（%1）：结束该程序即可恢复。</source>
         <translation>The port has been stuck in the kernel for over a second (%1): end that program and Zelvane carries on.</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineView</name>
+    <message>
+        <source>数据</source>
+        <translation>data</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>status</translation>
+    </message>
+    <message>
+        <source>控制</source>
+        <translation>control</translation>
+    </message>
+    <message>
+        <source>%1 已点击</source>
+        <translation>%1 clicked</translation>
+    </message>
+    <message>
+        <source>读状态端口</source>
+        <translation>status read</translation>
+    </message>
+    <message>
+        <source>读控制端口</source>
+        <translation>control read</translation>
+    </message>
+    <message>
+        <source>数据端口作为输入</source>
+        <translation>data in</translation>
+    </message>
+    <message>
+        <source>数据端口作为输出</source>
+        <translation>data out</translation>
+    </message>
+    <message>
+        <source>滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift 不吸附到边沿）；左右方向键：上一个或下一个边沿；+ 和 -：缩放；F：缩放到全部；End：跟随最新</source>
+        <translation>Wheel: zoom at the mouse; drag: pan; click: cursor 1; right click: cursor 2 (Shift: not snapped to an edge); Left, Right: previous or next edge; + and -: zoom; F: zoom to fit; End: follow newest</translation>
+    </message>
+    <message>
+        <source>电平 %1</source>
+        <translation>level %1</translation>
+    </message>
+    <message>
+        <source>，宽度 %1</source>
+        <translation>, width %1</translation>
+    </message>
+    <message>
+        <source>，周期 %1</source>
+        <translation>, period %1</translation>
+    </message>
+    <message>
+        <source>已丢弃 %1 个较早的边沿</source>
+        <translation>%1 older edges dropped</translation>
+    </message>
+    <message>
+        <source>隐藏此行</source>
+        <translation>Hide this row</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Move up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Move down</translation>
+    </message>
+    <message>
+        <source>显示所有行</source>
+        <translation>Show all rows</translation>
+    </message>
+</context>
+<context>
+    <name>TimelineWindow</name>
+    <message>
+        <source>录制</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>暂停显示</source>
+        <translation>Pause display</translation>
+    </message>
+    <message>
+        <source>跟随最新</source>
+        <translation>Follow newest</translation>
+    </message>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>时间线 - Zelvane</source>
+        <translation>Timeline - Zelvane</translation>
+    </message>
+    <message>
+        <source>采样间隔：每隔多久读取一次并口</source>
+        <translation>Sampling interval: how often the port is read</translation>
+    </message>
+    <message>
+        <source>最近实际达到的采样间隔</source>
+        <translation>The sampling interval actually achieved lately</translation>
+    </message>
+    <message>
+        <source>录制为 VCD 文件，保存在文档文件夹中（sigrok PulseView、GTKWave 可打开）</source>
+        <translation>Record a VCD file in the documents folder (opens in sigrok PulseView and GTKWave)</translation>
+    </message>
+    <message>
+        <source>冻结显示；采样和录制照常进行</source>
+        <translation>Freeze the display; sampling and recording go on</translation>
+    </message>
+    <message>
+        <source>始终显示最新的采样；缩放或平移时自动关闭</source>
+        <translation>Keep the newest samples in view; turns off when you zoom or pan</translation>
+    </message>
+    <message>
+        <source>缩放到全部</source>
+        <translation>Zoom to fit</translation>
+    </message>
+    <message>
+        <source>显示保存的全部时间</source>
+        <translation>Show all the time held</translation>
+    </message>
+    <message>
+        <source>导出 PNG</source>
+        <translation>Export PNG</translation>
+    </message>
+    <message>
+        <source>把当前视图保存为 PNG 图片，放在文档文件夹中</source>
+        <translation>Save the view as a PNG picture in the documents folder</translation>
+    </message>
+    <message>
+        <source>导出 SVG</source>
+        <translation>Export SVG</translation>
+    </message>
+    <message>
+        <source>把当前视图保存为 SVG 矢量图，放在文档文件夹中</source>
+        <translation>Save the view as an SVG drawing in the documents folder</translation>
+    </message>
+    <message>
+        <source>两个光标之间的时间差和对应的频率</source>
+        <translation>The time between the two cursors and its frequency</translation>
+    </message>
+    <message>
+        <source>最近保存的文件</source>
+        <translation>The file saved last</translation>
+    </message>
+    <message>
+        <source>打开保存文件的文件夹</source>
+        <translation>Open the folder of the saved file</translation>
+    </message>
+    <message>
+        <source>窗口来不及处理，丢失了 %1 个采样</source>
+        <translation>The window fell behind and lost %1 samples</translation>
+    </message>
+    <message>
+        <source>实际间隔 %1</source>
+        <translation>achieved %1</translation>
+    </message>
+    <message>
+        <source>实际间隔 —</source>
+        <translation>achieved —</translation>
+    </message>
+    <message>
+        <source>还没有采样：请确认并口已打开</source>
+        <translation>No samples yet: is the port open?</translation>
+    </message>
+    <message>
+        <source>无法录制：%1</source>
+        <translation>Cannot record: %1</translation>
+    </message>
+    <message>
+        <source>停止录制</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>录制未能完整写入：%1</source>
+        <translation>The recording was not written completely: %1</translation>
+    </message>
+    <message>
+        <source>无法保存 %1</source>
+        <translation>Cannot save %1</translation>
     </message>
 </context>
 </TS>

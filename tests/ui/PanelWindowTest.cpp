@@ -476,11 +476,12 @@ void PanelWindowTest::windowMenuEndsWithTheAboutEntry()
     PanelHarness h;
     h.run({[&] {
         const auto actions = h.panel.windowMenu()->actions();
-        QCOMPARE(actions.size(), 5);
+        QCOMPARE(actions.size(), 6);
         QCOMPARE(actions[1], h.panel.liveInputsAction()); // before the About entry's separator
         QCOMPARE(actions[2], h.panel.dataInputsAction());
-        QVERIFY(actions[3]->isSeparator());
-        QCOMPARE(actions[4]->text(), QStringLiteral("关于 Zelvane(&A)..."));
+        QCOMPARE(actions[3], h.panel.timelineAction());
+        QVERIFY(actions[4]->isSeparator());
+        QCOMPARE(actions[5]->text(), QStringLiteral("关于 Zelvane(&A)..."));
     }});
 }
 

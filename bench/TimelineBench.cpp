@@ -1,0 +1,126 @@
+// The timeline: one frame painted with 10^6 changes held, at several zooms (best of 5, into
+// an offscreen image), and what sampling at 1 kHz costs with the timeline open on the
+// simulated port (CPU time from /proc over 10 s, the whole process).
+// Run with QT_QPA_PLATFORM=offscreen where there is no display.
+#include "CZelvaneApp.h"
+#include "CZelvaneDlg.h"
+#include "SimulatedPort.h"
+#include "TimelineView.h"
+#include "TimelineWindow.h"
+#include "WinIo.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// The whole process's CPU time, or one thread's (its /proc/self/task/TID/stat).
+double cpuSeconds(const QString &statPath = QStringLiteral("/proc/self/stat"))
+{
+    long utime = 0, stime = 0;
+    if (FILE *stat = std::fopen(statPath.toLocal8Bit().constData(), "r")) {
+        if (std::fscanf(stat, "%*d (%*[^)]) %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
+                        &utime, &stime) != 2)
+            utime = stime = 0;
+        std::fclose(stat);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+QString portThreadStat()
+{
+    for (const QString &tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(tid));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "port")
+            return QStringLiteral("/proc/self/task/%1/stat").arg(tid);
+    }
+    return {};
+}
+
+void paintFrames()
+{
+    Trace trace;
+    constexpr std::int64_t kStart = 1'000'000'000;
+    constexpr int kSamples = 60'000; // every signal pin changes in each: 17 changes a sample
+    for (int i = 0; i < kSamples; ++i)
+        trace.add({kStart + std::int64_t(i) * 1000, (i % 2) ? 0x3FFFEu : 0u});
+    std::size_t held = 0;
+    for (unsigned pin = 1; pin <= Trace::kSignalPins; ++pin)
+        held += trace.pin(pin).size();
+    TimelineView view(trace);
+    view.resize(1600, view.rowTop(18));
+    view.setFollowing(false);
+    view.traceGrew(kStart + std::int64_t(kSamples) * 1000);
+    QImage frame(view.size(), QImage::Format_ARGB32_Premultiplied);
+    struct Zoom {
+        const char *what;
+        double nsPerPixel;
+    };
+    const Zoom zooms[] = {{"all of it (every column a bar)", 0},
+                          {"1 ms a pixel", 1e6},
+                          {"10 us a pixel", 1e4},
+                          {"1 us a pixel (an edge every column)", 1e3},
+                          {"100 ns a pixel", 100}};
+    for (const Zoom &zoom : zooms) {
+        if (zoom.nsPerPixel == 0)
+            view.zoomToFit();
+        else
+            view.setRange(kStart + 20'000'000, zoom.nsPerPixel);
+        double best = 1e300;
+        for (int round = 0; round < 5; ++round) {
+            QElapsedTimer clock;
+            clock.start();
+            QPainter painter(&frame);
+            view.render(&painter);
+            painter.end();
+            best = std::min(best, clock.nsecsElapsed() / 1e6);
+        }
+        std::printf("frame with %zu changes held, %s: %.2f ms\n", held, zoom.what, best);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    CZelvaneApp app(argc, argv);
+    paintFrames();
+    SetPortOpener([] { return PortOpening{std::make_unique<SimulatedPort>(), {}}; });
+    CZelvaneDlg panel(ProcessPinLevels());
+    QTimer::singleShot(0, [&] {
+        panel.timelineAction()->trigger();
+        QTest::qWait(500);
+        const QString port = portThreadStat();
+        const double before = cpuSeconds();
+        const double portBefore = cpuSeconds(port);
+        QElapsedTimer wall;
+        wall.start();
+        QTest::qWait(10000);
+        const double seconds = wall.nsecsElapsed() / 1e9;
+        std::printf("timeline open, sampling every 1 ms: %.2f %% of one core over %.1f s "
+                    "(/proc/self/stat, whole process)\n",
+                    (cpuSeconds() - before) / seconds * 100, seconds);
+        std::printf("  of which the port thread's sampling: %.2f %% of one core\n",
+                    (cpuSeconds(port) - portBefore) / seconds * 100);
+        panel.timeline()->view()->setPaused(true);
+        const double pausedBefore = cpuSeconds();
+        wall.start();
+        QTest::qWait(10000);
+        std::printf("the same with the display paused (sampling alone): %.2f %% of one core\n",
+                    (cpuSeconds() - pausedBefore) / (wall.nsecsElapsed() / 1e9) * 100);
+        panel.timeline()->close();
+        panel.reject();
+    });
+    panel.DoModal();
+    SetPortOpener(nullptr);
+    return 0;
+}
