@@ -745,6 +745,8 @@ std::vector<std::string> readLines(int in);
 // Starts each child (its role, its arguments to this program), their output on one pipe,
 // and keeps a heartbeat here while they run for `seconds`: a frozen guest stops it, and so
 // the whole case. A child that has not ended ten seconds later is reported and killed.
+constexpr int kHeartbeatMs = 20;
+
 CaseRun runCase(const std::vector<std::pair<std::string, std::vector<std::string>>> &roles,
                 double seconds)
 {
@@ -763,7 +765,7 @@ CaseRun runCase(const std::vector<std::pair<std::string, std::vector<std::string
     std::size_t ended = 0;
     std::vector<bool> done(children.size(), false);
     while (ended < children.size() && secondsSince(start) < seconds + 10) {
-        usleep(20000);
+        usleep(kHeartbeatMs * 1000);
         const auto now = std::chrono::steady_clock::now();
         run.longestGapMs = std::max(run.longestGapMs,
                                     std::chrono::duration<double, std::milli>(now - beat).count());
@@ -818,6 +820,9 @@ int runContention(int copies, double seconds)
     CHECK(run.hung.empty(), "every copy ended");
     CHECK(static_cast<int>(run.lines.size()) == copies, "every copy reported, got %zu",
           run.lines.size());
+    // A guest the host did not run for a while (the heartbeat late) cannot serve anyone in
+    // that while: the bound is the copies' own, not the host's.
+    const double bound = kContendedAccessMs + std::max(0.0, run.longestGapMs - kHeartbeatMs);
     std::string perCopy;
     double longest = 0, firstLongest = 0;
     for (const std::string &line : run.lines) {
@@ -825,8 +830,8 @@ int runContention(int copies, double seconds)
         double ms = 0, first = 0;
         std::istringstream(line) >> accesses >> failed >> ms >> first >> slow;
         CHECK(failed == 0 && accesses > 0, "a copy: %s", line.c_str());
-        CHECK(ms < kContendedAccessMs, "a copy's longest access took %.1f ms (%ld over %.0f ms)",
-              ms, slow, kContendedAccessMs);
+        CHECK(ms < bound, "a copy's longest access took %.1f ms (%ld over %.0f ms; bound %.0f ms)",
+              ms, slow, kContendedAccessMs, bound);
         perCopy += (perCopy.empty() ? "" : ", ") + std::to_string(accesses);
         longest = std::max(longest, ms);
         firstLongest = std::max(firstLongest, first);
