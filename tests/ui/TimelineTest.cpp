@@ -53,6 +53,7 @@ private slots:
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
     void aClickInThePanelIsAnEdgeWithItsMarker();
+    void theViewExportsAsPngAndSvgIntoTheDocumentsFolder();
 };
 
 void TimelineTest::edgesAreDrawnAtTheirColumnsAtEveryZoom()
@@ -268,6 +269,23 @@ void TimelineTest::aClickInThePanelIsAnEdgeWithItsMarker()
         QCOMPARE(trace.pin(5).newest().t, marker.t); // the change is the click's, to the ns
         timeline->close();
     }});
+}
+
+void TimelineTest::theViewExportsAsPngAndSvgIntoTheDocumentsFolder()
+{
+    TimelineWindow window([](std::shared_ptr<SampleQueue>, std::chrono::nanoseconds) {});
+    window.show();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QStringList saved;
+    for (const QString &suffix : {QStringLiteral("png"), QStringLiteral("svg")}) {
+        const QString path = window.exportView(suffix);
+        QVERIFY2(QFileInfo(path).absolutePath() == documents, qPrintable(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        saved << QString::fromLatin1(file.read(5).toHex());
+        QVERIFY(window.exportView(suffix) != path); // a second export never overwrites the first
+    }
+    QCOMPARE(saved, (QStringList{"89504e470d", "3c3f786d6c"})); // PNG's signature, "<?xml"
 }
 
 int main(int argc, char *argv[])
