@@ -51,6 +51,7 @@ private slots:
     void theDataByteHoldsEachValueUntilItsChange();
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
+    void aZoomKeepsTheTimeUnderTheMouse();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
     void aClickInThePanelIsAnEdgeWithItsMarker();
     void theViewExportsAsPngAndSvgIntoTheDocumentsFolder();
@@ -202,6 +203,22 @@ void TimelineTest::followingEndsOnZoomOrPanAndPauseFreezesTheView()
         QVERIFY2(newestAtRight(step.newest) == step.atRight, step.what);
     }
     QCOMPARE(following.size(), 3); // off, on, off
+}
+
+void TimelineTest::aZoomKeepsTheTimeUnderTheMouse()
+{
+    const Trace trace = knownTrace();
+    const std::pair<int, double> cases[] = {{L, 0.5}, {L + 100, 0.5}, {L + 399, 2}, {L + 7, 0.8}};
+    for (const auto &[x, factor] : cases) {
+        TimelineView view(trace);
+        view.resize(L + kPlotWidth, view.rowTop(18));
+        view.setRange(kStart, 1000);
+        const std::int64_t under = view.timeAt(x);
+        view.zoomAt(x, factor);
+        QCOMPARE(view.nsPerPixel(), 1000 * factor);
+        QVERIFY2(std::llabs(view.timeAt(x) - under) <= std::int64_t(view.nsPerPixel()),
+                 qPrintable(QString::number(x)));
+    }
 }
 
 void TimelineTest::aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime()
