@@ -36,6 +36,18 @@ double cpuSeconds(const QString &statPath = QStringLiteral("/proc/self/stat"))
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
+long portThreadSwitches(const QString &stat)
+{
+    QFile status(QString(stat).replace(QStringLiteral("/stat"), QStringLiteral("/status")));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    long total = 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.contains("ctxt_switches:"))
+            total += line.split(':').last().trimmed().toLong();
+    return total;
+}
+
 QString portThreadStat()
 {
     for (const QString &tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs)) {
@@ -118,6 +130,11 @@ int main(int argc, char *argv[])
         std::printf("the same with the display paused (sampling alone): %.2f %% of one core\n",
                     (cpuSeconds() - pausedBefore) / (wall.nsecsElapsed() / 1e9) * 100);
         panel.timeline()->close();
+        QTest::qWait(200);
+        const long switches = portThreadSwitches(port);
+        QTest::qWait(5000);
+        std::printf("timeline closed: the port thread woke %ld times in 5 s\n",
+                    portThreadSwitches(port) - switches);
         panel.reject();
     });
     panel.DoModal();

@@ -51,8 +51,10 @@ private slots:
     void theDataByteHoldsEachValueUntilItsChange();
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
+    void aZoomKeepsTheTimeUnderTheMouse();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
     void aClickInThePanelIsAnEdgeWithItsMarker();
+    void theViewExportsAsPngAndSvgIntoTheDocumentsFolder();
 };
 
 void TimelineTest::edgesAreDrawnAtTheirColumnsAtEveryZoom()
@@ -203,6 +205,22 @@ void TimelineTest::followingEndsOnZoomOrPanAndPauseFreezesTheView()
     QCOMPARE(following.size(), 3); // off, on, off
 }
 
+void TimelineTest::aZoomKeepsTheTimeUnderTheMouse()
+{
+    const Trace trace = knownTrace();
+    const std::pair<int, double> cases[] = {{L, 0.5}, {L + 100, 0.5}, {L + 399, 2}, {L + 7, 0.8}};
+    for (const auto &[x, factor] : cases) {
+        TimelineView view(trace);
+        view.resize(L + kPlotWidth, view.rowTop(18));
+        view.setRange(kStart, 1000);
+        const std::int64_t under = view.timeAt(x);
+        view.zoomAt(x, factor);
+        QCOMPARE(view.nsPerPixel(), 1000 * factor);
+        QVERIFY2(std::llabs(view.timeAt(x) - under) <= std::int64_t(view.nsPerPixel()),
+                 qPrintable(QString::number(x)));
+    }
+}
+
 void TimelineTest::aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("sigrok-cli")).isEmpty())
@@ -268,6 +286,23 @@ void TimelineTest::aClickInThePanelIsAnEdgeWithItsMarker()
         QCOMPARE(trace.pin(5).newest().t, marker.t); // the change is the click's, to the ns
         timeline->close();
     }});
+}
+
+void TimelineTest::theViewExportsAsPngAndSvgIntoTheDocumentsFolder()
+{
+    TimelineWindow window([](std::shared_ptr<SampleQueue>, std::chrono::nanoseconds) {});
+    window.show();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QStringList saved;
+    for (const QString &suffix : {QStringLiteral("png"), QStringLiteral("svg")}) {
+        const QString path = window.exportView(suffix);
+        QVERIFY2(QFileInfo(path).absolutePath() == documents, qPrintable(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        saved << QString::fromLatin1(file.read(5).toHex());
+        QVERIFY(window.exportView(suffix) != path); // a second export never overwrites the first
+    }
+    QCOMPARE(saved, (QStringList{"89504e470d", "3c3f786d6c"})); // PNG's signature, "<?xml"
 }
 
 int main(int argc, char *argv[])

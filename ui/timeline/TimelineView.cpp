@@ -498,9 +498,10 @@ void TimelineView::paintCursors(QPainter &painter)
 
 void TimelineView::wheelEvent(QWheelEvent *event)
 {
-    const int steps = event->angleDelta().y() / 120;
-    if (steps != 0)
-        zoomAt(int(event->position().x()), std::pow(0.8, steps));
+    // In eighths of a degree: a mouse's notch is 120, a touchpad sends less, more often.
+    const int delta = event->angleDelta().y();
+    if (delta != 0)
+        zoomAt(int(event->position().x()), std::pow(0.8, delta / 120.0));
     event->accept();
 }
 
