@@ -198,7 +198,15 @@ TEST(Library, ThreadsShareAHandle)
 TEST(Library, ThreadsOfTheHandleTakeNoSignals)
 {
     Port port;
-    ASSERT_EQ(zelvane_watch_start(port.h, 1u << 10, kMillisecond), ZELVANE_OK);
+    ASSERT_EQ(zelvane_write(port.h, ZELVANE_DATA, 0), ZELVANE_OK);
+    ASSERT_EQ(zelvane_watch_start(port.h, 1u << 2, kMillisecond), ZELVANE_OK);
+    uint64_t id = 0;
+    zelvane_edge edge{};
+    ASSERT_EQ(zelvane_pulse(port.h, 1, 1, kMillisecond, -1, 0, &id), ZELVANE_OK);
+    // Both threads have run (until a new thread runs, it shows every signal blocked).
+    ASSERT_EQ(zelvane_pulse_wait(port.h, id, kForever, nullptr, nullptr), ZELVANE_OK);
+    ASSERT_EQ(zelvane_write(port.h, ZELVANE_DATA, 1), ZELVANE_OK);
+    ASSERT_EQ(zelvane_watch_next(port.h, &edge, 5000 * kMillisecond), ZELVANE_OK);
     std::vector<std::string> blocked; // each thread but this one: its blocked signals
     for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
         if (task.path().filename() == std::to_string(getpid()))
