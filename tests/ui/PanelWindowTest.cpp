@@ -770,9 +770,13 @@ void PanelWindowTest::theStuckLineCountsFromTheOldestAccess()
         return PortOpening{std::make_unique<TracedPort>(h.trace, std::move(port)), {}};
     });
     // The port thread works on the harness's levels: it must be done before they go.
+    // A close under way frees the port by itself: it is released only when still kept.
     const auto release = qScopeGuard([&] {
-        blocking->release();
-        for (int waits = 0; waits < 500 && !closed; ++waits) // QTRY stops once a test failed
+        for (int waits = 0; waits < 200 && !closed; ++waits) // QTRY stops once a test failed
+            QTest::qWait(10);
+        if (!closed)
+            blocking->release();
+        for (int waits = 0; waits < 500 && !closed; ++waits)
             QTest::qWait(10);
     });
     h.run({[&] {
