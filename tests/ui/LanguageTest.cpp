@@ -47,20 +47,19 @@ const Shown kSource{
     "并口已不存在（gone），之后的读写都不会生效。",
     {"Init fail!", "确定"}};
 
-const Shown kEnglish{{"Read status", "Read control", "Exit",
-                      "Test a PC's parallel port as digital I/O for microcontroller systems!",
-                      "Control in: C0-C3", "Data out D0-D7: click a pin to set it high or low.",
-                      "Status in: S3-S6", "Control out C0-C3: click a pin to set it high or low.",
-                      "Ground G0-G7: always low.", "About"},
-                     {"&Close", "&Live inputs", "&Data pins as inputs",
-                      "&Timeline...", "&About Zelvane..."},
-                     {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
-                     "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
-                     "D3 · pin 5 · data 0x378 bit 3 · high · set high at start; not yet "
-                     "written to the port",
-                     "Port: recording port",
-                     "The port has gone away (gone); accesses have no effect from now on.",
-                     {"Init fail!", "OK"}};
+const Shown kEnglish{
+    {"Read status", "Read control", "Exit",
+     "Test a PC's parallel port as digital I/O for microcontroller systems!", "Control in: C0-C3",
+     "Data out D0-D7: click a pin to set it high or low.", "Status in: S3-S6",
+     "Control out C0-C3: click a pin to set it high or low.", "Ground G0-G7: always low.", "About"},
+    {"&Close", "&Live inputs", "&Data pins as inputs", "&Timeline...", "&About Zelvane..."},
+    {"About Zelvane", "Zelvane 1.0", "Released Dec 2026", "OK"},
+    "C0 · pin 1 · control 0x37A bit 0 (inverted by the hardware) · high",
+    "D3 · pin 5 · data 0x378 bit 3 · high · set high at start; not yet "
+    "written to the port",
+    "Port: recording port",
+    "The port has gone away (gone); accesses have no effect from now on.",
+    {"Init fail!", "OK"}};
 
 const Shown kTraditional{
     {"讀取狀態埠", "讀取控制埠", "結束程式",
