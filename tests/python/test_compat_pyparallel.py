@@ -18,11 +18,11 @@ DEBIAN = "/usr/lib/python3/dist-packages/parallel/parallelppdev.py"
 
 
 def _load_debian() -> types.ModuleType:
-    spec = importlib.util.spec_from_file_location("debian_parallelppdev", DEBIAN)
-    if spec is None or spec.loader is None:
+    found = importlib.util.spec_from_file_location("debian_parallelppdev", DEBIAN)
+    if found is None or found.loader is None:
         pytest.skip("Debian's python3-parallel is not installed")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
