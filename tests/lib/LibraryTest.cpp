@@ -257,6 +257,14 @@ TEST(Library, ForkedChildLeavesTheParentsHandle)
 {
     Port port;
     ASSERT_EQ(zelvane_write(port.h, ZELVANE_DATA, 0x11), ZELVANE_OK);
+    // The handle's thread idle first: the sanitizers' allocator, unlike glibc's, is not locked
+    // across fork, so a child could inherit its lock held by a thread still starting.
+    uint64_t id = 0;
+    int64_t on = 0, off = 0;
+    ASSERT_EQ(zelvane_pulse(port.h, 0x11, 0xFF, kMillisecond, ZELVANE_AFTER_RESTORE,
+                            ZELVANE_BUSY_RAISE, &id),
+              ZELVANE_OK);
+    ASSERT_EQ(zelvane_pulse_wait(port.h, id, -1, &on, &off), ZELVANE_OK);
     const pid_t child = fork();
     if (child == 0) {
         zelvane *own = nullptr;
