@@ -118,7 +118,7 @@ ZELVANE_API int zelvane_open(const char *port, zelvane **out)
         if (!parsed.choice)
             return Fail(ZELVANE_E_ARGUMENT, parsed.error,
                         std::string("use one of ") + std::string(kPortChoiceForms));
-        PortOpening opening = OpenPortBackend(parsed);
+        PortOpening opening = OpenPortBackend(parsed, GrantDirectPortToThisThread(parsed));
         if (!opening.backend)
             return FailWithRefusals(ZELVANE_E_OPEN, opening.refusals);
         auto *handle = new zelvane(std::move(opening.backend));

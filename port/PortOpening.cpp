@@ -7,6 +7,7 @@
 #include "PpdevPort.h"
 #include "SharedSimFile.h"
 #include "SimulatedPort.h"
+#include "ThreadGrantedPort.h"
 
 namespace {
 
@@ -23,14 +24,16 @@ bool somethingAnswers(PortBackend &port)
     return false;
 }
 
-std::unique_ptr<PortBackend> openDirect(std::vector<std::string> &refusals)
+std::unique_ptr<PortBackend> openDirect(const DirectPortGrant &grant,
+                                        std::vector<std::string> &refusals)
 {
-    const DirectPortGrant &grant = CurrentDirectPortGrant();
     if (!grant.granted) {
         refusals.push_back("direct: " + grant.refusal);
         return nullptr;
     }
-    auto port = std::make_unique<DirectPort>(grant.base);
+    std::unique_ptr<PortBackend> port = std::make_unique<DirectPort>(grant.base);
+    if (grant.perThread)
+        port = std::make_unique<ThreadGrantedPort>(std::move(port), grant.base);
     if (grant.probe && !somethingAnswers(*port)) {
         refusals.push_back("direct: nothing answers at 0x" + HexAddress(grant.base) +
                            " and the kernel knows no parallel port");
@@ -77,6 +80,11 @@ std::unique_ptr<PortBackend> openSimulated(const std::string &name,
 
 PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
 {
+    return OpenPortBackend(parsed, CurrentDirectPortGrant());
+}
+
+PortOpening OpenPortBackend(const ParsedPortChoice &parsed, const DirectPortGrant &grant)
+{
     PortOpening opening;
     if (!parsed.choice) {
         opening.refusals.push_back(parsed.error);
@@ -84,12 +92,12 @@ PortOpening OpenPortBackend(const ParsedPortChoice &parsed)
     }
     switch (parsed.choice->method) {
     case PortMethod::Auto:
-        opening.backend = openDirect(opening.refusals);
+        opening.backend = openDirect(grant, opening.refusals);
         if (!opening.backend)
             opening.backend = openPpdev(parsed.choice->ppdevNode, opening.refusals);
         break;
     case PortMethod::Direct:
-        opening.backend = openDirect(opening.refusals);
+        opening.backend = openDirect(grant, opening.refusals);
         break;
     case PortMethod::Ppdev:
         opening.backend = openPpdev(parsed.choice->ppdevNode, opening.refusals);

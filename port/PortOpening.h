@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DirectPortGrant.h"
 #include "PortBackend.h"
 #include "PortChoice.h"
 
@@ -17,3 +18,5 @@ struct PortOpening {
 // start-up), then ppdev. Touches no register except auto's read-only probe of a port the
 // kernel does not know. Each refusal says why, and how to fix it where the machine shows.
 PortOpening OpenPortBackend(const ParsedPortChoice &parsed);
+// The same on a grant of the caller's (the library's, made for its thread).
+PortOpening OpenPortBackend(const ParsedPortChoice &parsed, const DirectPortGrant &grant);

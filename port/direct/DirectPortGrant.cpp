@@ -133,6 +133,24 @@ const DirectPortGrant &RequestDirectPortGrant(UngrantedDrop ungranted)
     return g_grant;
 }
 
+DirectPortGrant GrantDirectPortToThisThread(const ParsedPortChoice &parsed)
+{
+    if (const std::string borrowed = borrowedIdentity(); !borrowed.empty())
+        return {false, kFirstPortBase, false, borrowed};
+    DirectPortGrant grant = grantFor(parsed);
+#if ZELVANE_HAS_PORT_IO
+    static const int revoking = pthread_atfork(nullptr, nullptr, [] { ioperm(0, 0x400, 0); });
+    if (grant.granted && revoking != 0) {
+        ioperm(grant.base, 3, 0);
+        grant = {false, grant.base, false,
+                 std::string("cannot keep the ports from child processes: ") +
+                     std::strerror(revoking)};
+    }
+#endif
+    grant.perThread = grant.granted;
+    return grant;
+}
+
 const DirectPortGrant &CurrentDirectPortGrant()
 {
     return g_grant;

@@ -16,6 +16,7 @@ struct DirectPortGrant {
     std::string refusal;            // why it was not granted, for the user
     std::string fatal =
         {}; // why the program must not go on (a setuid or setgid install, a failed drop)
+    bool perThread = false; // granted to the asking thread alone: see ThreadGrantedPort
 };
 
 // Call first thing in main, before any thread starts. Asks only where the selected port
@@ -29,3 +30,8 @@ struct DirectPortGrant {
 enum class UngrantedDrop { Everything, RawIoOnly };
 const DirectPortGrant &RequestDirectPortGrant(UngrantedDrop ungranted = UngrantedDrop::Everything);
 const DirectPortGrant &CurrentDirectPortGrant();
+
+// For the library inside someone else's program: the same checks, and the grant for the
+// calling thread alone, with no privilege given up (the process is not ours to change).
+// Every child process loses the ports at its fork.
+DirectPortGrant GrantDirectPortToThisThread(const ParsedPortChoice &parsed);
