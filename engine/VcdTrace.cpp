@@ -9,6 +9,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -25,10 +26,10 @@ std::string failure(const std::string &path, int error)
 
 // "-" is standard output, for a viewer reading the trace live; a copy of it, so that the
 // trace's close leaves the program's own.
-std::FILE *openTrace(const std::string &path)
+std::FILE *openTrace(const std::string &path, bool replace)
 {
     if (path != "-")
-        return std::fopen(path.c_str(), "we");
+        return std::fopen(path.c_str(), replace ? "we" : "wex");
     const int copy = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     std::FILE *file = copy < 0 ? nullptr : fdopen(copy, "w");
     if (!file && copy >= 0) {
@@ -44,23 +45,22 @@ std::FILE *openTrace(const std::string &path)
 std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
                                            const std::vector<const ConnectorPin *> &pins,
                                            const std::vector<unsigned> &levels,
-                                           std::chrono::system_clock::time_point created,
-                                           std::string &error)
+                                           const Header &header, std::string &error)
 {
-    std::FILE *file = openTrace(path);
+    std::FILE *file = openTrace(path, header.replace);
     if (!file) {
         error = failure(path, errno);
         return nullptr;
     }
-    const std::time_t now = std::chrono::system_clock::to_time_t(created);
+    const std::time_t created = std::chrono::system_clock::to_time_t(header.created);
     std::tm fields{};
-    gmtime_r(&now, &fields);
+    gmtime_r(&created, &fields);
     char date[64];
-    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &fields);
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%SZ", &fields);
     std::fprintf(file,
-                 "$date %s $end\n$version zelvanectl %s $end\n$timescale 1us $end\n"
+                 "$date %s $end\n$version %s %s $end\n$timescale 1us $end\n"
                  "$scope module parport $end\n",
-                 date, ZELVANE_VERSION);
+                 date, header.program.c_str(), ZELVANE_VERSION);
     for (std::size_t i = 0; i < pins.size(); ++i)
         std::fprintf(file, "$var wire 1 %c %.*s $end\n", identifier(i),
                      static_cast<int>(pins[i]->label.size()), pins[i]->label.data());
@@ -101,8 +101,27 @@ void VcdTrace::change(const ConnectorPin &pin, unsigned level, Microseconds at)
     if (m_levels[index] == level)
         return;
     stampTime(at);
-    std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
+    write(index, level);
     std::fflush(m_file); // a viewer or a script following the file sees each change at once
+}
+
+void VcdTrace::change(const std::vector<unsigned> &levels, Microseconds at)
+{
+    bool stamped = false;
+    for (std::size_t index = 0; index < m_pins.size() && index < levels.size(); ++index) {
+        if (m_levels[index] == levels[index])
+            continue;
+        if (!std::exchange(stamped, true))
+            stampTime(at);
+        write(index, levels[index]);
+    }
+    if (stamped)
+        std::fflush(m_file);
+}
+
+void VcdTrace::write(std::size_t index, unsigned level)
+{
+    std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
     m_levels[index] = level;
 }
 
