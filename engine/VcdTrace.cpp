@@ -9,7 +9,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -74,7 +73,8 @@ std::unique_ptr<VcdTrace> VcdTrace::create(const std::string &path,
 
 VcdTrace::VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins,
                    const std::vector<unsigned> &levels)
-    : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(levels)
+    : m_path(std::move(path)), m_file(file), m_pins(std::move(pins)), m_levels(levels),
+      m_changedAt(m_pins.size(), 0)
 {
 }
 
@@ -84,9 +84,16 @@ VcdTrace::~VcdTrace()
         std::fclose(m_file);
 }
 
-void VcdTrace::stampTime(Microseconds at)
+// A wire changed twice under one stamp would show a viewer only its last level, and lose the
+// pulse between: the second change goes a microsecond on.
+long long VcdTrace::timeFor(std::size_t index, Microseconds at) const
 {
     const long long time = std::max<long long>({at.count(), m_lastTime, 1});
+    return m_changedAt[index] == time ? time + 1 : time;
+}
+
+void VcdTrace::stampTime(long long time)
+{
     if (time != m_lastTime)
         std::fprintf(m_file, "#%lld\n", time);
     m_lastTime = time;
@@ -100,34 +107,37 @@ void VcdTrace::change(const ConnectorPin &pin, unsigned level, Microseconds at)
     const std::size_t index = static_cast<std::size_t>(found - m_pins.begin());
     if (m_levels[index] == level)
         return;
-    stampTime(at);
+    stampTime(timeFor(index, at));
     write(index, level);
     std::fflush(m_file); // a viewer or a script following the file sees each change at once
 }
 
 void VcdTrace::change(const std::vector<unsigned> &levels, Microseconds at)
 {
-    bool stamped = false;
-    for (std::size_t index = 0; index < m_pins.size() && index < levels.size(); ++index) {
-        if (m_levels[index] == levels[index])
-            continue;
-        if (!std::exchange(stamped, true))
-            stampTime(at);
-        write(index, levels[index]);
-    }
-    if (stamped)
-        std::fflush(m_file);
+    const std::size_t count = std::min(m_pins.size(), levels.size());
+    long long time = -1;
+    for (std::size_t index = 0; index < count; ++index)
+        if (m_levels[index] != levels[index])
+            time = std::max(time, timeFor(index, at));
+    if (time < 0)
+        return;
+    stampTime(time);
+    for (std::size_t index = 0; index < count; ++index)
+        if (m_levels[index] != levels[index])
+            write(index, levels[index]);
+    std::fflush(m_file);
 }
 
 void VcdTrace::write(std::size_t index, unsigned level)
 {
     std::fprintf(m_file, "%u%c\n", level & 1u, identifier(index));
     m_levels[index] = level;
+    m_changedAt[index] = m_lastTime;
 }
 
 bool VcdTrace::finish(Microseconds end, std::string &error)
 {
-    stampTime(std::max(end, Microseconds(m_lastTime + 1)));
+    stampTime(std::max<long long>(end.count(), m_lastTime + 1));
     const bool written = !std::ferror(m_file);
     const int writeError = errno;
     const bool closed = std::fclose(m_file) == 0;

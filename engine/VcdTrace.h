@@ -30,7 +30,8 @@ public:
     ~VcdTrace();
 
     // at: since the trace began; never earlier than the last change's. A change in the first
-    // microsecond is stamped #1, so that a viewer shows it as an edge after the levels at #0.
+    // microsecond is stamped #1, so that a viewer shows it as an edge after the levels at #0;
+    // a wire's second change within one microsecond a microsecond on, so that none is lost.
     void change(const ConnectorPin &pin, unsigned level, Microseconds at);
     // Every pin's level at one moment, in the order the trace was created with: the changed
     // ones under one stamp.
@@ -43,12 +44,14 @@ public:
 private:
     VcdTrace(std::string path, std::FILE *file, std::vector<const ConnectorPin *> pins,
              const std::vector<unsigned> &levels);
-    void stampTime(Microseconds at);
+    long long timeFor(std::size_t index, Microseconds at) const;
+    void stampTime(long long time);
     void write(std::size_t index, unsigned level);
 
     std::string m_path;
     std::FILE *m_file;
     std::vector<const ConnectorPin *> m_pins;
     std::vector<unsigned> m_levels;
-    long long m_lastTime = 0; // the header stamps #0
+    std::vector<long long> m_changedAt; // each wire's last change's stamp
+    long long m_lastTime = 0;           // the header stamps #0
 };
