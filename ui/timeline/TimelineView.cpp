@@ -1,6 +1,7 @@
 #include "TimelineView.h"
 
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -63,6 +64,30 @@ QString pinName(unsigned number)
     const ConnectorPin *pin = findPinByNumber(number);
     return QStringLiteral("%1 %2").arg(number).arg(
         QString::fromUtf8(pin->label.data(), int(pin->label.size())));
+}
+
+// 1, 2 or 5 times a power of ten, near wanted.
+double tickStep(double wanted)
+{
+    double step = std::pow(10.0, std::floor(std::log10(wanted)));
+    for (const double factor : {2.0, 5.0, 10.0})
+        if (step * factor <= wanted * 1.5 && step < wanted / 1.5)
+            step = std::pow(10.0, std::floor(std::log10(wanted))) * factor;
+    return step;
+}
+
+// As many decimals of the second as the step needs.
+QString timeOfDayText(std::int64_t wall, std::int64_t step)
+{
+    const std::int64_t second = 1'000'000'000;
+    QString text =
+        QDateTime::fromMSecsSinceEpoch(wall / second * 1000).toString(QStringLiteral("HH:mm:ss"));
+    if (step % second != 0) {
+        const std::int64_t unit = step % 1'000'000 == 0 ? 1'000'000 : 1000;
+        text += QStringLiteral(".%1").arg(wall % second / unit, unit == 1000 ? 6 : 3, 10,
+                                          QLatin1Char('0'));
+    }
+    return text;
 }
 
 } // namespace
@@ -316,22 +341,40 @@ void TimelineView::paintEvent(QPaintEvent *)
     paintCursors(painter);
 }
 
+void TimelineView::setTimeOfDay(std::optional<std::int64_t> wallOffset)
+{
+    m_wallOffset = wallOffset;
+    update();
+}
+
+std::vector<TimelineView::RulerTick> TimelineView::rulerTicks() const
+{
+    std::vector<RulerTick> ticks;
+    if (!m_wallOffset) {
+        // About 100 pixels apart, counted from the start.
+        const double step = tickStep(100 * m_nsPerPixel);
+        const double origin = double(m_trace.start());
+        const double first = std::ceil((double(timeAt(kLabelWidth)) - origin) / step) * step;
+        for (double at = first; at + origin <= double(timeAt(width())); at += step)
+            ticks.push_back({columnOf(std::int64_t(at + origin)), formatTime(at)});
+        return ticks;
+    }
+    // Wider apart for the longer texts; in whole ns, as the epoch's are too many for a double's.
+    const auto step = std::int64_t(std::llround(tickStep(160 * m_nsPerPixel)));
+    const std::int64_t left = timeAt(kLabelWidth) + *m_wallOffset;
+    for (std::int64_t wall = (left + step - 1) / step * step;
+         wall - *m_wallOffset <= timeAt(width()); wall += step)
+        ticks.push_back({columnOf(wall - *m_wallOffset), timeOfDayText(wall, step)});
+    return ticks;
+}
+
 void TimelineView::paintRuler(QPainter &painter)
 {
     painter.setPen(Qt::black);
     painter.drawLine(kLabelWidth, kRulerHeight - 1, width(), kRulerHeight - 1);
-    // Ticks 1, 2 or 5 times a power of ten apart, about 100 pixels, counted from the start.
-    const double wanted = 100 * m_nsPerPixel;
-    double step = std::pow(10.0, std::floor(std::log10(wanted)));
-    for (const double factor : {2.0, 5.0, 10.0})
-        if (step * factor <= wanted * 1.5 && step < wanted / 1.5)
-            step = std::pow(10.0, std::floor(std::log10(wanted))) * factor;
-    const double origin = double(m_trace.start());
-    const double first = std::ceil((double(timeAt(kLabelWidth)) - origin) / step) * step;
-    for (double at = first; at + origin <= double(timeAt(width())); at += step) {
-        const int x = columnOf(std::int64_t(at + origin));
-        painter.drawLine(x, kRulerHeight - 6, x, kRulerHeight - 1);
-        painter.drawText(x + 2, kRulerHeight - 8, formatTime(at));
+    for (const RulerTick &tick : rulerTicks()) {
+        painter.drawLine(tick.x, kRulerHeight - 6, tick.x, kRulerHeight - 1);
+        painter.drawText(tick.x + 2, kRulerHeight - 8, tick.text);
     }
 }
 

@@ -60,6 +60,17 @@ public:
     };
     std::vector<ByteSegment> dataByteSegments() const;
 
+    // The ruler counts from the first sample or, given the wall clock's offset from the
+    // trace's (UTC ns since the epoch less trace ns), shows the local time of day.
+    void setTimeOfDay(std::optional<std::int64_t> wallOffset);
+    bool timeOfDay() const { return m_wallOffset.has_value(); }
+    struct RulerTick {
+        int x;
+        QString text;
+        bool operator==(const RulerTick &) const = default;
+    };
+    std::vector<RulerTick> rulerTicks() const;
+
     static QString formatTime(double ns);
     static QString formatFrequency(double hz);
 
@@ -98,6 +109,7 @@ private:
     bool m_following = true;
     std::int64_t m_upTo = 0; // the trace is known up to here
     std::optional<std::int64_t> m_pausedAt;
+    std::optional<std::int64_t> m_wallOffset;
     std::array<std::optional<std::int64_t>, 2> m_cursors;
     std::optional<QPoint> m_pressedAt;
     int m_lastDragX = 0;
