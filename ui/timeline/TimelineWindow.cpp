@@ -21,9 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Frames at the pace a person reads them; the samples wait in their queue meanwhile.
-constexpr auto kFrame = 50ms;
-
 // The wall clock's reading less the trace's (the monotonic clock), in ns.
 std::int64_t wallClockOffset()
 {
