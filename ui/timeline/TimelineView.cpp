@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -96,6 +98,7 @@ TimelineView::TimelineView(const Trace &trace, QWidget *parent)
     : QWidget(parent), m_trace(trace), m_rows(DefaultTimelineRows())
 {
     setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent); // each frame fills all of it
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(kLabelWidth + 200, rowTop(int(m_rows.size())));
     setToolTip(tr("滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift "
@@ -322,6 +325,7 @@ void TimelineView::paintEvent(QPaintEvent *)
         if (group != row.group) {
             painter.setPen(Qt::gray);
             painter.drawLine(0, top, width(), top);
+            group = row.group;
         }
         painter.save();
         painter.setClipRect(kLabelWidth, top, width() - kLabelWidth, kRowHeight);
@@ -330,7 +334,58 @@ void TimelineView::paintEvent(QPaintEvent *)
         else
             paintDataByteRow(painter, top);
         painter.restore();
-        paintLabel(painter, row, top);
+    }
+    paintNames(painter);
+    index = 0;
+    for (const TimelineRow &row : m_rows)
+        if (!row.hidden)
+            paintLiveLevel(painter, row, rowTop(index++));
+    paintCursors(painter);
+}
+
+// The names change only with the rows, while their text is a frame's dearest part to lay
+// out: on screen they are drawn once and kept as a picture (a vector export keeps the text).
+void TimelineView::paintNames(QPainter &painter)
+{
+    if (painter.paintEngine()->type() != QPaintEngine::Raster) {
+        drawNames(painter);
+        return;
+    }
+    std::vector<int> shown;
+    for (const TimelineRow &row : m_rows)
+        shown.push_back(row.hidden ? -1 : int(row.pin) * 2 + int(row.kind));
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    if (m_names.isNull() || shown != m_namesShown || m_names.height() != int(height() * ratio) ||
+        m_names.devicePixelRatioF() != ratio) {
+        m_names = QPixmap(QSize(kLabelWidth, height()) * ratio);
+        m_names.setDevicePixelRatio(ratio);
+        m_names.fill(Qt::transparent);
+        QPainter names(&m_names);
+        names.setFont(painter.font());
+        drawNames(names);
+        m_namesShown = std::move(shown);
+    }
+    painter.drawPixmap(0, 0, m_names);
+}
+
+void TimelineView::drawNames(QPainter &painter)
+{
+    int index = 0;
+    std::optional<PinGroup> group;
+    for (const TimelineRow &row : m_rows) {
+        if (row.hidden)
+            continue;
+        const int top = rowTop(index++);
+        if (group != row.group) {
+            painter.setPen(Qt::gray);
+            painter.drawLine(0, top, kLabelWidth, top);
+        }
+        painter.fillRect(QRect(0, top + 1, kLabelWidth, kRowHeight - 1), QColor(0xF4, 0xF4, 0xF4));
+        painter.setPen(Qt::black);
+        const QRect text(6, top, kLabelWidth - 6, kRowHeight);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         row.kind == TimelineRow::DataByte ? QStringLiteral("D0–D7")
+                                                           : pinName(row.pin));
         if (group != row.group) {
             painter.setPen(Qt::darkGray);
             painter.drawText(QRect(0, top, kLabelWidth - 16, kRowHeight),
@@ -338,7 +393,6 @@ void TimelineView::paintEvent(QPaintEvent *)
             group = row.group;
         }
     }
-    paintCursors(painter);
 }
 
 void TimelineView::setTimeOfDay(std::optional<std::int64_t> wallOffset)
@@ -504,16 +558,10 @@ void TimelineView::paintDataByteRow(QPainter &painter, int top)
     }
 }
 
-void TimelineView::paintLabel(QPainter &painter, const TimelineRow &row, int top)
+void TimelineView::paintLiveLevel(QPainter &painter, const TimelineRow &row, int top)
 {
-    painter.fillRect(QRect(0, top + 1, kLabelWidth, kRowHeight - 1), QColor(0xF4, 0xF4, 0xF4));
-    painter.setPen(Qt::black);
-    const QRect text(6, top, kLabelWidth - 6, kRowHeight);
-    if (row.kind == TimelineRow::DataByte) {
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("D0–D7"));
+    if (row.kind == TimelineRow::DataByte)
         return;
-    }
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, pinName(row.pin));
     const EdgeRing &ring = m_trace.pin(row.pin);
     const QColor live = ring.empty() ? Qt::lightGray
                         : (paused() ? m_trace.levelAt(row.pin, *m_pausedAt) : ring.newest().level)

@@ -3,6 +3,7 @@
 #include "TimelineRows.h"
 #include "Trace.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -98,7 +99,9 @@ private:
     void paintMarkers(QPainter &painter);
     void paintPinRow(QPainter &painter, const TimelineRow &row, int top);
     void paintDataByteRow(QPainter &painter, int top);
-    void paintLabel(QPainter &painter, const TimelineRow &row, int top);
+    void paintNames(QPainter &painter);
+    void drawNames(QPainter &painter);
+    void paintLiveLevel(QPainter &painter, const TimelineRow &row, int top);
     void paintCursors(QPainter &painter);
     QString pulseText(const TimelineRow &row, std::int64_t t) const;
 
@@ -110,6 +113,8 @@ private:
     std::int64_t m_upTo = 0; // the trace is known up to here
     std::optional<std::int64_t> m_pausedAt;
     std::optional<std::int64_t> m_wallOffset;
+    QPixmap m_names;
+    std::vector<int> m_namesShown; // the rows m_names was drawn for
     std::array<std::optional<std::int64_t>, 2> m_cursors;
     std::optional<QPoint> m_pressedAt;
     int m_lastDragX = 0;
