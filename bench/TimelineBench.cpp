@@ -1,6 +1,7 @@
 // The timeline: one frame painted with 10^6 changes held, at several zooms (best of 5, into
-// an offscreen image), and what sampling at 1 kHz costs with the timeline open on the
-// simulated port (CPU time from /proc over 10 s, the whole process).
+// an offscreen image), what sampling at 1 kHz costs with the timeline open on the simulated
+// port (CPU time from /proc over 10 s, the whole process), and how long an input change
+// takes from the port's outside to the frame that shows it.
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
 #include "CZelvaneApp.h"
 #include "CZelvaneDlg.h"
@@ -18,7 +19,10 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -100,13 +104,87 @@ void paintFrames()
     }
 }
 
+std::int64_t monotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Calls back as each frame of a widget begins to paint.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(std::function<void()> painting) : m_painting(std::move(painting)) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painting();
+        return false;
+    }
+
+private:
+    std::function<void()> m_painting;
+};
+
+// S6 driven from the port's outside, at every phase of the frame, until the frame that shows
+// it: against the bound of two sampling intervals and one frame.
+void inputLatency(TimelineWindow &timeline, SimulatedPort &port)
+{
+    constexpr unsigned kS6 = 10;
+    const Trace &trace = timeline.trace();
+    std::vector<double> latencies; // ms
+    std::int64_t drivenAt = 0;
+    std::uint8_t level = trace.levelAt(kS6, trace.newest());
+    bool waiting = false;
+    PaintWatch watch([&] {
+        const Edge &newest = trace.pin(kS6).newest();
+        if (waiting && newest.level == level && newest.t >= drivenAt) {
+            latencies.push_back((monotonicNs() - drivenAt) / 1e6);
+            waiting = false;
+        }
+    });
+    timeline.view()->installEventFilter(&watch);
+    constexpr int kChanges = 40;
+    for (int i = 0; i < kChanges; ++i) {
+        QTest::qWait(20 + (i * 17) % 60);
+        level ^= 1;
+        waiting = true;
+        drivenAt = monotonicNs();
+        port.drive(1u << 3, std::uint8_t(level << 3), 0, 0); // status bit 3 is S6
+        QElapsedTimer patience;
+        patience.start();
+        while (waiting && patience.elapsed() < 2000)
+            QTest::qWait(1);
+    }
+    timeline.view()->removeEventFilter(&watch);
+    port.release(1u << 3, 0);
+    std::sort(latencies.begin(), latencies.end());
+    if (latencies.empty()) {
+        std::printf("input to screen: no change reached the screen\n");
+        return;
+    }
+    std::printf("input to screen, %zu of %d changes shown: median %.1f ms, worst %.1f ms "
+                "(bound: 2 sampling intervals + one frame = %.0f ms)\n",
+                latencies.size(), kChanges, latencies[latencies.size() / 2], latencies.back(),
+                std::chrono::duration<double, std::milli>(2 * TimelineWindow::kDefaultInterval +
+                                                          TimelineWindow::kFrame)
+                    .count());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     CZelvaneApp app(argc, argv);
     paintFrames();
-    SetPortOpener([] { return PortOpening{std::make_unique<SimulatedPort>(), {}}; });
+    std::atomic<SimulatedPort *> sim = nullptr;
+    SetPortOpener([&sim] {
+        auto port = std::make_unique<SimulatedPort>();
+        sim = port.get();
+        return PortOpening{std::move(port), {}};
+    });
     CZelvaneDlg panel(ProcessPinLevels());
     QTimer::singleShot(0, [&] {
         panel.timelineAction()->trigger();
@@ -123,6 +201,7 @@ int main(int argc, char *argv[])
                     (cpuSeconds() - before) / seconds * 100, seconds);
         std::printf("  of which the port thread's sampling: %.2f %% of one core\n",
                     (cpuSeconds(port) - portBefore) / seconds * 100);
+        inputLatency(*panel.timeline(), *sim);
         panel.timeline()->view()->setPaused(true);
         const double pausedBefore = cpuSeconds();
         wall.start();

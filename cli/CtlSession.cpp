@@ -233,7 +233,8 @@ bool CtlSession::startTrace(const std::vector<CtlCommand> &commands)
     if (!ensureOpen() || !readLevels(pins, levels))
         return false;
     std::string error;
-    m_trace = VcdTrace::create(watch->watch.vcdPath, pins, levels, m_clock.stamp().wall, error);
+    m_trace = VcdTrace::create(watch->watch.vcdPath, pins, levels,
+                               {"zelvanectl", m_clock.stamp().wall}, error);
     m_tracedInputs = watch->watch.pins;
     if (!m_trace)
         failed("cannot write the trace: " + error);

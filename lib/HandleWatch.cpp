@@ -160,7 +160,8 @@ int zelvane::recordStart(const std::string &path)
     }
     std::string error;
     m_traceStartNs = MonotonicNs();
-    m_trace = VcdTrace::create(path, pins, levels, std::chrono::system_clock::now(), error);
+    m_trace = VcdTrace::create(path, pins, levels, {"libzelvane", std::chrono::system_clock::now()},
+                               error);
     if (!m_trace)
         return Fail(ZELVANE_E_ARGUMENT, "cannot write the trace: " + error,
                     "give a path in a folder you can write");

@@ -1,24 +1,23 @@
 #pragma once
 
 #include "Trace.h"
+#include "VcdTrace.h"
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
-// A Value Change Dump of the signal pins as sigrok and GTKWave read it: one scalar wire per
-// pin under its label, microsecond stamps from #0, each change written as it comes, so that
-// memory does not grow with the recording's length.
+// The timeline's samples as a trace of the signal pins, one wire each under its label,
+// stamped in microseconds from the first sample.
 class VcdRecording {
 public:
-    // first: the levels at #0, and the trace clock's origin. Null, with error set, when the
-    // file cannot be created.
+    // first: the levels at #0, and the trace clock's origin. An existing file is kept: null,
+    // with error set, when the file cannot be created.
     static std::unique_ptr<VcdRecording> create(const std::string &path, const PinSample &first,
                                                 std::chrono::system_clock::time_point created,
                                                 std::string &error);
-    ~VcdRecording();
 
     // Samples no earlier than the last one; only changed pins are written.
     void add(const PinSample &sample);
@@ -26,15 +25,11 @@ public:
     // anything failed to reach the file.
     bool finish(std::int64_t end, std::string &error);
 
-    const std::string &path() const { return m_path; }
-
 private:
-    VcdRecording(std::string path, std::FILE *file, const PinSample &first);
-    void stamp(std::int64_t t);
+    VcdRecording(std::unique_ptr<VcdTrace> trace, std::int64_t origin);
+    Microseconds since(std::int64_t t) const;
 
-    std::string m_path;
-    std::FILE *m_file;
+    std::unique_ptr<VcdTrace> m_trace;
     std::int64_t m_origin;
-    std::uint32_t m_levels;
-    long long m_lastStamp = 0;
+    std::vector<unsigned> m_levels; // reused for each sample
 };

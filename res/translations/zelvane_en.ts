@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>在单独的窗口中显示各引脚电平随时间的变化，并可录制为 VCD 文件</source>
-        <translation>Show each pin's level over time in a window of its own, and record it as a VCD file</translation>
+        <translation>Show each pin&apos;s level over time in a window of its own, and record it as a VCD file</translation>
     </message>
 </context>
 <context>
@@ -365,6 +365,14 @@
     <message>
         <source>无法保存 %1</source>
         <translation>Cannot save %1</translation>
+    </message>
+    <message>
+        <source>绝对时间</source>
+        <translation>Time of day</translation>
+    </message>
+    <message>
+        <source>标尺显示当天的时刻（本地时间）；关闭时从第一个采样起计时</source>
+        <translation>Ruler: the time of day (local time); off, the time since the first sample</translation>
     </message>
 </context>
 </TS>

@@ -366,5 +366,13 @@
         <source>无法保存 %1</source>
         <translation>無法儲存 %1</translation>
     </message>
+    <message>
+        <source>绝对时间</source>
+        <translation>絕對時間</translation>
+    </message>
+    <message>
+        <source>标尺显示当天的时刻（本地时间）；关闭时从第一个采样起计时</source>
+        <translation>標尺顯示當天的時刻（本地時間）；關閉時從第一個取樣起計時</translation>
+    </message>
 </context>
 </TS>

@@ -331,7 +331,7 @@ TEST(Zelvanectl, TraceKeepsEachEdgeOnTheLinesTimeline)
     vcd << std::ifstream(path).rdbuf();
     std::remove(path.c_str());
     EXPECT_EQ(vcd.str(),
-              "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
+              "$date 2026-12-07T00:16:40Z $end\n$version zelvanectl 1.0.0.1 $end\n"
               "$timescale 1us $end\n$scope module parport $end\n$var wire 1 ! S3 $end\n"
               "$var wire 1 \" S4 $end\n$var wire 1 # D1 $end\n$var wire 1 $ D0 $end\n"
               "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n0!\n1\"\n0#\n0$\n$end\n"
@@ -392,7 +392,7 @@ TEST(Zelvanectl, TraceStampsAWriteOnce)
     vcd << std::ifstream(path).rdbuf();
     std::remove(path.c_str());
     EXPECT_EQ(vcd.str(),
-              "$date 2026-12-07 00:16:40 UTC $end\n$version zelvanectl 1.0.0.1 $end\n"
+              "$date 2026-12-07T00:16:40Z $end\n$version zelvanectl 1.0.0.1 $end\n"
               "$timescale 1us $end\n$scope module parport $end\n$var wire 1 ! S3 $end\n"
               "$var wire 1 \" S4 $end\n$var wire 1 # D0 $end\n$var wire 1 $ D1 $end\n"
               "$var wire 1 % D2 $end\n$var wire 1 & D3 $end\n$var wire 1 ' D4 $end\n"

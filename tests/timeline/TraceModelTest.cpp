@@ -193,7 +193,8 @@ TEST(VcdRecording, WritesOneWirePerPinEachChangeAtItsMicrosecondAndAFinalStamp)
     recording->add({origin + 300, 0});              // within the first µs: #1
     recording->add({origin + 2'500'000, 1u << 11}); // 2500 µs
     recording->add({origin + 2'500'400, 1u << 11}); // no change
-    recording->add({origin + 7'000'000, (1u << 11) | (1u << 17)});
+    recording->add({origin + 2'500'600, 0});        // back within that µs: a µs on, not lost
+    recording->add({origin + 7'000'000, (1u << 2) | (1u << 11) | (1u << 17)}); // three at once
     ASSERT_TRUE(recording->finish(origin + 9'000'000, error)) << error;
     std::string expected = "$date 1970-01-01T00:00:00Z $end\n$version zelvane " ZELVANE_VERSION
                            " $end\n$timescale 1us $end\n$scope module parport $end\n";
@@ -204,7 +205,7 @@ TEST(VcdRecording, WritesOneWirePerPinEachChangeAtItsMicrosecondAndAFinalStamp)
     expected += "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";
     for (int i = 0; i < 17; ++i)
         expected += std::string(i == 1 ? "1" : "0") + char('!' + i) + "\n";
-    expected += "$end\n#1\n0\"\n#2500\n1+\n#7000\n11\n#9000\n";
+    expected += "$end\n#1\n0\"\n#2500\n1+\n#2501\n0+\n#7000\n1\"\n1+\n11\n#9000\n";
     EXPECT_EQ(fileText(path), expected);
     std::string again;
     EXPECT_FALSE(VcdRecording::create(path, {0, 0}, {}, again)) << "an existing file is kept";

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
 #include <set>
 
 namespace {
@@ -52,6 +53,7 @@ private slots:
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
     void aZoomKeepsTheTimeUnderTheMouse();
+    void theRulerCountsFromTheStartOrShowsTheTimeOfDay();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
     void aClickInThePanelIsAnEdgeWithItsMarker();
     void theViewExportsAsPngAndSvgIntoTheDocumentsFolder();
@@ -221,6 +223,50 @@ void TimelineTest::aZoomKeepsTheTimeUnderTheMouse()
     }
 }
 
+void TimelineTest::theRulerCountsFromTheStartOrShowsTheTimeOfDay()
+{
+    // The trace's start at 2026-12-07 14:03:45.000250 UTC, the zone the test runs in.
+    const std::int64_t wallAtStart = 1'796'652'225'000'250'000;
+    using T = TimelineView::RulerTick;
+    struct Case {
+        const char *what;
+        std::optional<std::int64_t> wallOffset;
+        double nsPerPixel;
+        std::vector<T> ticks;
+    };
+    const Case cases[] = {
+        {"from the start, 1 µs a pixel",
+         std::nullopt,
+         1000,
+         {{L, "0 ns"},
+          {L + 100, "100 µs"},
+          {L + 200, "200 µs"},
+          {L + 300, "300 µs"},
+          {L + 400, "400 µs"}}},
+        {"time of day, 1 µs a pixel",
+         wallAtStart - kStart,
+         1000,
+         {{L + 150, "14:03:45.000400"}, {L + 350, "14:03:45.000600"}}},
+        {"time of day, 1 ms a pixel",
+         wallAtStart - kStart,
+         1e6,
+         {{L + 199, "14:03:45.200"}, {L + 399, "14:03:45.400"}}},
+        {"time of day, 100 ms a pixel",
+         wallAtStart - kStart,
+         1e8,
+         {{L + 149, "14:04:00"}, {L + 349, "14:04:20"}}},
+    };
+    const Trace trace = knownTrace();
+    for (const Case &c : cases) {
+        TimelineView view(trace);
+        view.resize(L + kPlotWidth, view.rowTop(18));
+        view.setFollowing(false);
+        view.setRange(kStart, c.nsPerPixel);
+        view.setTimeOfDay(c.wallOffset);
+        QVERIFY2(view.rulerTicks() == c.ticks, c.what);
+    }
+}
+
 void TimelineTest::aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("sigrok-cli")).isEmpty())
@@ -311,6 +357,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qputenv("TZ", "UTC"); // the ruler's time of day
     QApplication app(argc, argv);
     TimelineTest test;
     return QTest::qExec(&test, argc, argv);

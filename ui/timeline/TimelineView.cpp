@@ -1,11 +1,14 @@
 #include "TimelineView.h"
 
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -65,12 +68,37 @@ QString pinName(unsigned number)
         QString::fromUtf8(pin->label.data(), int(pin->label.size())));
 }
 
+// 1, 2 or 5 times a power of ten, near wanted.
+double tickStep(double wanted)
+{
+    double step = std::pow(10.0, std::floor(std::log10(wanted)));
+    for (const double factor : {2.0, 5.0, 10.0})
+        if (step * factor <= wanted * 1.5 && step < wanted / 1.5)
+            step = std::pow(10.0, std::floor(std::log10(wanted))) * factor;
+    return step;
+}
+
+// As many decimals of the second as the step needs.
+QString timeOfDayText(std::int64_t wall, std::int64_t step)
+{
+    const std::int64_t second = 1'000'000'000;
+    QString text =
+        QDateTime::fromMSecsSinceEpoch(wall / second * 1000).toString(QStringLiteral("HH:mm:ss"));
+    if (step % second != 0) {
+        const std::int64_t unit = step % 1'000'000 == 0 ? 1'000'000 : 1000;
+        text += QStringLiteral(".%1").arg(wall % second / unit, unit == 1000 ? 6 : 3, 10,
+                                          QLatin1Char('0'));
+    }
+    return text;
+}
+
 } // namespace
 
 TimelineView::TimelineView(const Trace &trace, QWidget *parent)
     : QWidget(parent), m_trace(trace), m_rows(DefaultTimelineRows())
 {
     setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent); // each frame fills all of it
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(kLabelWidth + 200, rowTop(int(m_rows.size())));
     setToolTip(tr("滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift "
@@ -297,6 +325,7 @@ void TimelineView::paintEvent(QPaintEvent *)
         if (group != row.group) {
             painter.setPen(Qt::gray);
             painter.drawLine(0, top, width(), top);
+            group = row.group;
         }
         painter.save();
         painter.setClipRect(kLabelWidth, top, width() - kLabelWidth, kRowHeight);
@@ -305,7 +334,58 @@ void TimelineView::paintEvent(QPaintEvent *)
         else
             paintDataByteRow(painter, top);
         painter.restore();
-        paintLabel(painter, row, top);
+    }
+    paintNames(painter);
+    index = 0;
+    for (const TimelineRow &row : m_rows)
+        if (!row.hidden)
+            paintLiveLevel(painter, row, rowTop(index++));
+    paintCursors(painter);
+}
+
+// The names change only with the rows, while their text is a frame's dearest part to lay
+// out: on screen they are drawn once and kept as a picture (a vector export keeps the text).
+void TimelineView::paintNames(QPainter &painter)
+{
+    if (painter.paintEngine()->type() != QPaintEngine::Raster) {
+        drawNames(painter);
+        return;
+    }
+    std::vector<int> shown;
+    for (const TimelineRow &row : m_rows)
+        shown.push_back(row.hidden ? -1 : int(row.pin) * 2 + int(row.kind));
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    if (m_names.isNull() || shown != m_namesShown || m_names.height() != int(height() * ratio) ||
+        m_names.devicePixelRatioF() != ratio) {
+        m_names = QPixmap(QSize(kLabelWidth, height()) * ratio);
+        m_names.setDevicePixelRatio(ratio);
+        m_names.fill(Qt::transparent);
+        QPainter names(&m_names);
+        names.setFont(painter.font());
+        drawNames(names);
+        m_namesShown = std::move(shown);
+    }
+    painter.drawPixmap(0, 0, m_names);
+}
+
+void TimelineView::drawNames(QPainter &painter)
+{
+    int index = 0;
+    std::optional<PinGroup> group;
+    for (const TimelineRow &row : m_rows) {
+        if (row.hidden)
+            continue;
+        const int top = rowTop(index++);
+        if (group != row.group) {
+            painter.setPen(Qt::gray);
+            painter.drawLine(0, top, kLabelWidth, top);
+        }
+        painter.fillRect(QRect(0, top + 1, kLabelWidth, kRowHeight - 1), QColor(0xF4, 0xF4, 0xF4));
+        painter.setPen(Qt::black);
+        const QRect text(6, top, kLabelWidth - 6, kRowHeight);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                         row.kind == TimelineRow::DataByte ? QStringLiteral("D0–D7")
+                                                           : pinName(row.pin));
         if (group != row.group) {
             painter.setPen(Qt::darkGray);
             painter.drawText(QRect(0, top, kLabelWidth - 16, kRowHeight),
@@ -313,25 +393,42 @@ void TimelineView::paintEvent(QPaintEvent *)
             group = row.group;
         }
     }
-    paintCursors(painter);
+}
+
+void TimelineView::setTimeOfDay(std::optional<std::int64_t> wallOffset)
+{
+    m_wallOffset = wallOffset;
+    update();
+}
+
+std::vector<TimelineView::RulerTick> TimelineView::rulerTicks() const
+{
+    std::vector<RulerTick> ticks;
+    if (!m_wallOffset) {
+        // About 100 pixels apart, counted from the start.
+        const double step = tickStep(100 * m_nsPerPixel);
+        const double origin = double(m_trace.start());
+        const double first = std::ceil((double(timeAt(kLabelWidth)) - origin) / step) * step;
+        for (double at = first; at + origin <= double(timeAt(width())); at += step)
+            ticks.push_back({columnOf(std::int64_t(at + origin)), formatTime(at)});
+        return ticks;
+    }
+    // Wider apart for the longer texts; in whole ns, as the epoch's are too many for a double's.
+    const auto step = std::int64_t(std::llround(tickStep(160 * m_nsPerPixel)));
+    const std::int64_t left = timeAt(kLabelWidth) + *m_wallOffset;
+    for (std::int64_t wall = (left + step - 1) / step * step;
+         wall - *m_wallOffset <= timeAt(width()); wall += step)
+        ticks.push_back({columnOf(wall - *m_wallOffset), timeOfDayText(wall, step)});
+    return ticks;
 }
 
 void TimelineView::paintRuler(QPainter &painter)
 {
     painter.setPen(Qt::black);
     painter.drawLine(kLabelWidth, kRulerHeight - 1, width(), kRulerHeight - 1);
-    // Ticks 1, 2 or 5 times a power of ten apart, about 100 pixels, counted from the start.
-    const double wanted = 100 * m_nsPerPixel;
-    double step = std::pow(10.0, std::floor(std::log10(wanted)));
-    for (const double factor : {2.0, 5.0, 10.0})
-        if (step * factor <= wanted * 1.5 && step < wanted / 1.5)
-            step = std::pow(10.0, std::floor(std::log10(wanted))) * factor;
-    const double origin = double(m_trace.start());
-    const double first = std::ceil((double(timeAt(kLabelWidth)) - origin) / step) * step;
-    for (double at = first; at + origin <= double(timeAt(width())); at += step) {
-        const int x = columnOf(std::int64_t(at + origin));
-        painter.drawLine(x, kRulerHeight - 6, x, kRulerHeight - 1);
-        painter.drawText(x + 2, kRulerHeight - 8, formatTime(at));
+    for (const RulerTick &tick : rulerTicks()) {
+        painter.drawLine(tick.x, kRulerHeight - 6, tick.x, kRulerHeight - 1);
+        painter.drawText(tick.x + 2, kRulerHeight - 8, tick.text);
     }
 }
 
@@ -461,16 +558,10 @@ void TimelineView::paintDataByteRow(QPainter &painter, int top)
     }
 }
 
-void TimelineView::paintLabel(QPainter &painter, const TimelineRow &row, int top)
+void TimelineView::paintLiveLevel(QPainter &painter, const TimelineRow &row, int top)
 {
-    painter.fillRect(QRect(0, top + 1, kLabelWidth, kRowHeight - 1), QColor(0xF4, 0xF4, 0xF4));
-    painter.setPen(Qt::black);
-    const QRect text(6, top, kLabelWidth - 6, kRowHeight);
-    if (row.kind == TimelineRow::DataByte) {
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("D0–D7"));
+    if (row.kind == TimelineRow::DataByte)
         return;
-    }
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, pinName(row.pin));
     const EdgeRing &ring = m_trace.pin(row.pin);
     const QColor live = ring.empty() ? Qt::lightGray
                         : (paused() ? m_trace.levelAt(row.pin, *m_pausedAt) : ring.newest().level)

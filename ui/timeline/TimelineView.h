@@ -3,6 +3,7 @@
 #include "TimelineRows.h"
 #include "Trace.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -60,6 +61,17 @@ public:
     };
     std::vector<ByteSegment> dataByteSegments() const;
 
+    // The ruler counts from the first sample or, given the wall clock's offset from the
+    // trace's (UTC ns since the epoch less trace ns), shows the local time of day.
+    void setTimeOfDay(std::optional<std::int64_t> wallOffset);
+    bool timeOfDay() const { return m_wallOffset.has_value(); }
+    struct RulerTick {
+        int x;
+        QString text;
+        bool operator==(const RulerTick &) const = default;
+    };
+    std::vector<RulerTick> rulerTicks() const;
+
     static QString formatTime(double ns);
     static QString formatFrequency(double hz);
 
@@ -87,7 +99,9 @@ private:
     void paintMarkers(QPainter &painter);
     void paintPinRow(QPainter &painter, const TimelineRow &row, int top);
     void paintDataByteRow(QPainter &painter, int top);
-    void paintLabel(QPainter &painter, const TimelineRow &row, int top);
+    void paintNames(QPainter &painter);
+    void drawNames(QPainter &painter);
+    void paintLiveLevel(QPainter &painter, const TimelineRow &row, int top);
     void paintCursors(QPainter &painter);
     QString pulseText(const TimelineRow &row, std::int64_t t) const;
 
@@ -98,6 +112,9 @@ private:
     bool m_following = true;
     std::int64_t m_upTo = 0; // the trace is known up to here
     std::optional<std::int64_t> m_pausedAt;
+    std::optional<std::int64_t> m_wallOffset;
+    QPixmap m_names;
+    std::vector<int> m_namesShown; // the rows m_names was drawn for
     std::array<std::optional<std::int64_t>, 2> m_cursors;
     std::optional<QPoint> m_pressedAt;
     int m_lastDragX = 0;

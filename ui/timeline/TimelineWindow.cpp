@@ -21,8 +21,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Frames at the pace a person reads them; the samples wait in their queue meanwhile.
-constexpr auto kFrame = 50ms;
+// The wall clock's reading less the trace's (the monotonic clock), in ns.
+std::int64_t wallClockOffset()
+{
+    using std::chrono::nanoseconds;
+    const auto wall = std::chrono::system_clock::now().time_since_epoch();
+    const auto trace = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<nanoseconds>(wall).count() -
+           std::chrono::duration_cast<nanoseconds>(trace).count();
+}
 
 } // namespace
 
@@ -55,6 +62,9 @@ TimelineWindow::TimelineWindow(Sampling sampling, QWidget *parent)
     m_follow->setToolTip(tr("始终显示最新的采样；缩放或平移时自动关闭"));
     auto *fit = new QPushButton(tr("缩放到全部"), this);
     fit->setToolTip(tr("显示保存的全部时间"));
+    auto *timeOfDay = new QPushButton(tr("绝对时间"), this);
+    timeOfDay->setCheckable(true);
+    timeOfDay->setToolTip(tr("标尺显示当天的时刻（本地时间）；关闭时从第一个采样起计时"));
     auto *png = new QPushButton(tr("导出 PNG"), this);
     png->setToolTip(tr("把当前视图保存为 PNG 图片，放在文档文件夹中"));
     auto *svg = new QPushButton(tr("导出 SVG"), this);
@@ -69,7 +79,7 @@ TimelineWindow::TimelineWindow(Sampling sampling, QWidget *parent)
     tools->addWidget(m_interval);
     tools->addWidget(m_achieved);
     tools->addStretch();
-    for (QPushButton *button : {m_record, m_pause, m_follow, fit, png, svg})
+    for (QPushButton *button : {m_record, m_pause, m_follow, fit, timeOfDay, png, svg})
         tools->addWidget(button);
     auto *status = new QHBoxLayout;
     status->addWidget(m_cursors);
@@ -96,6 +106,9 @@ TimelineWindow::TimelineWindow(Sampling sampling, QWidget *parent)
     connect(m_follow, &QPushButton::clicked, m_view, &TimelineView::setFollowing);
     connect(m_view, &TimelineView::followingChanged, m_follow, &QPushButton::setChecked);
     connect(fit, &QPushButton::clicked, m_view, &TimelineView::zoomToFit);
+    connect(timeOfDay, &QPushButton::toggled, this, [this](bool on) {
+        m_view->setTimeOfDay(on ? std::optional(wallClockOffset()) : std::nullopt);
+    });
     connect(png, &QPushButton::clicked, this, [this] { exportView(QStringLiteral("png")); });
     connect(svg, &QPushButton::clicked, this, [this] { exportView(QStringLiteral("svg")); });
     connect(m_view, &TimelineView::cursorsChanged, this,

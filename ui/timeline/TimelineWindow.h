@@ -25,6 +25,8 @@ public:
     using Sampling = std::function<void(std::shared_ptr<SampleQueue>, std::chrono::nanoseconds)>;
 
     static constexpr std::chrono::nanoseconds kDefaultInterval = std::chrono::milliseconds(1);
+    // Frames at the pace a person reads them; the samples wait in their queue meanwhile.
+    static constexpr std::chrono::milliseconds kFrame{50};
 
     explicit TimelineWindow(Sampling sampling, QWidget *parent = nullptr);
     ~TimelineWindow() override;
