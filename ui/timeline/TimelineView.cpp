@@ -310,22 +310,30 @@ QString TimelineView::pulseText(const TimelineRow &row, std::int64_t t) const
     return text;
 }
 
+// Each row on show from the top, with whether it starts its group.
+template <typename Paint>
+void TimelineView::forEachShownRow(Paint paint) const
+{
+    int index = 0;
+    std::optional<PinGroup> group;
+    for (const TimelineRow &row : m_rows) {
+        if (row.hidden)
+            continue;
+        paint(row, rowTop(index++), group != row.group);
+        group = row.group;
+    }
+}
+
 void TimelineView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     paintRuler(painter);
     paintMarkers(painter);
-    int index = 0;
-    std::optional<PinGroup> group;
-    for (const TimelineRow &row : m_rows) {
-        if (row.hidden)
-            continue;
-        const int top = rowTop(index++);
-        if (group != row.group) {
+    forEachShownRow([&](const TimelineRow &row, int top, bool groupStarts) {
+        if (groupStarts) {
             painter.setPen(Qt::gray);
             painter.drawLine(0, top, width(), top);
-            group = row.group;
         }
         painter.save();
         painter.setClipRect(kLabelWidth, top, width() - kLabelWidth, kRowHeight);
@@ -334,12 +342,10 @@ void TimelineView::paintEvent(QPaintEvent *)
         else
             paintDataByteRow(painter, top);
         painter.restore();
-    }
+    });
     paintNames(painter);
-    index = 0;
-    for (const TimelineRow &row : m_rows)
-        if (!row.hidden)
-            paintLiveLevel(painter, row, rowTop(index++));
+    forEachShownRow(
+        [&](const TimelineRow &row, int top, bool) { paintLiveLevel(painter, row, top); });
     paintCursors(painter);
 }
 
@@ -370,13 +376,8 @@ void TimelineView::paintNames(QPainter &painter)
 
 void TimelineView::drawNames(QPainter &painter)
 {
-    int index = 0;
-    std::optional<PinGroup> group;
-    for (const TimelineRow &row : m_rows) {
-        if (row.hidden)
-            continue;
-        const int top = rowTop(index++);
-        if (group != row.group) {
+    forEachShownRow([&](const TimelineRow &row, int top, bool groupStarts) {
+        if (groupStarts) {
             painter.setPen(Qt::gray);
             painter.drawLine(0, top, kLabelWidth, top);
         }
@@ -386,13 +387,12 @@ void TimelineView::drawNames(QPainter &painter)
         painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                          row.kind == TimelineRow::DataByte ? QStringLiteral("D0–D7")
                                                            : pinName(row.pin));
-        if (group != row.group) {
+        if (groupStarts) {
             painter.setPen(Qt::darkGray);
             painter.drawText(QRect(0, top, kLabelWidth - 16, kRowHeight),
                              Qt::AlignRight | Qt::AlignVCenter, groupName(row.group));
-            group = row.group;
         }
-    }
+    });
 }
 
 void TimelineView::setTimeOfDay(std::optional<std::int64_t> wallOffset)

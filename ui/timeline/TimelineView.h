@@ -101,6 +101,8 @@ private:
     void paintDataByteRow(QPainter &painter, int top);
     void paintNames(QPainter &painter);
     void drawNames(QPainter &painter);
+    template <typename Paint>
+    void forEachShownRow(Paint paint) const;
     void paintLiveLevel(QPainter &painter, const TimelineRow &row, int top);
     void paintCursors(QPainter &painter);
     QString pulseText(const TimelineRow &row, std::int64_t t) const;
