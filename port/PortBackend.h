@@ -59,5 +59,7 @@ public:
     // gives back both. Elsewhere these do nothing.
     virtual bool reserve() { return true; }
     virtual bool hold() { return true; }
+    // hold for reads that never wait: where the port cannot be had at once, false at once.
+    virtual bool holdNow() { return true; }
     virtual void letGo() {}
 };

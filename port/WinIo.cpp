@@ -173,6 +173,13 @@ bool HoldPort()
     return g_driver.backend->hold() || failedAccess();
 }
 
+bool HoldPortNow()
+{
+    if (!g_driver.backend)
+        return false;
+    return g_driver.backend->holdNow() || failedAccess();
+}
+
 bool ReservePort()
 {
     if (!g_driver.backend)

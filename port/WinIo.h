@@ -61,4 +61,7 @@ void KeepDataDirectionAtClose();
 // with a notice, when the port could not be had.
 bool HoldPort();
 bool ReservePort();
+// HoldPort for reads that must never stall, as GetPortValNow: false at once where the port
+// cannot be had at once.
+bool HoldPortNow();
 void LetGoOfPort();

@@ -1,6 +1,6 @@
 #include "PortThread.h"
 
-#include "ConnectorLevels.h"
+#include "ConnectorSampler.h"
 #include "WinIo.h"
 
 #include <condition_variable>
@@ -37,9 +37,7 @@ struct PortThread::Shared {
     std::shared_ptr<SampleQueue> sampleInto;
     std::chrono::nanoseconds sampleEvery{};
     std::chrono::steady_clock::time_point nextSample;
-    // The port thread's own: the registers' last readings, for a sample whose read failed.
-    std::uint8_t lastStatus = 0;
-    std::uint8_t lastControl = 0;
+    ConnectorSampler sampler; // the port thread's own
 };
 
 namespace {
@@ -55,26 +53,9 @@ void leaveTerminationSignalsToOthers()
     pthread_sigmask(SIG_BLOCK, &termination, nullptr);
 }
 
-std::int64_t steadyNanoseconds(std::chrono::steady_clock::time_point at)
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
-}
-
-// Reads that never wait for the port; the data pins as written unless they are inputs, and a
-// register that cannot be read as it was last.
 PinSample sampleConnector(PortThread::Shared &shared)
 {
-    std::uint32_t word = 0;
-    if (GetPortValNow(static_cast<unsigned>(PortRegister::Status), &word, 1))
-        shared.lastStatus = static_cast<std::uint8_t>(word);
-    if (GetPortValNow(static_cast<unsigned>(PortRegister::Control), &word, 1))
-        shared.lastControl = static_cast<std::uint8_t>(word);
-    std::uint8_t data = shared.levels.dataByte;
-    if (CurrentDataDirection() == DataDirection::In &&
-        GetPortValNow(static_cast<unsigned>(PortRegister::Data), &word, 1))
-        data = static_cast<std::uint8_t>(word);
-    return {steadyNanoseconds(std::chrono::steady_clock::now()),
-            ConnectorLevels(data, shared.lastStatus, shared.lastControl)};
+    return shared.sampler.sample(shared.levels.dataByte);
 }
 
 std::optional<TraceMarker> markerFor(const PanelRequest &request, std::int64_t t)

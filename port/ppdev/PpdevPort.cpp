@@ -386,6 +386,13 @@ bool PpdevPort::hold()
     return m_held;
 }
 
+bool PpdevPort::holdNow()
+{
+    if (!m_held)
+        m_held = takeTurn(true);
+    return m_held;
+}
+
 void PpdevPort::letGo()
 {
     if (m_held && m_fd >= 0)

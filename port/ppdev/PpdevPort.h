@@ -60,6 +60,7 @@ public:
 
     bool reserve() override;
     bool hold() override;
+    bool holdNow() override;
     void letGo() override;
 
 private:

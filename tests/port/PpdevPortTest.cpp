@@ -61,8 +61,8 @@ struct ScriptedKernel final : PpdevSystem {
     {
         if (m_armed && call != "holder")
             ADD_FAILURE() << "the claim bound is still armed at " << call;
-        static const std::string accesses[] = {"wdata", "wcontrol", "rstatus", "datadir",
-                                               "release"};
+        static const std::string accesses[] = {"wdata",    "wcontrol", "rstatus", "rcontrol",
+                                               "datadir", "release"};
         if (m_claimed && std::none_of(std::begin(accesses), std::end(accesses),
                                       [&](const std::string &a) { return call.rfind(a, 0) == 0; }))
             ADD_FAILURE() << call << " inside the claim";
@@ -89,8 +89,8 @@ struct ScriptedKernel final : PpdevSystem {
     {
         static const std::map<unsigned long, std::string> names{
             {PPCLAIM, "claim"},       {PPRELEASE, "release"}, {PPWDATA, "wdata"},
-            {PPWCONTROL, "wcontrol"}, {PPRSTATUS, "rstatus"}, {PPGETMODES, "modes"},
-            {PPDATADIR, "datadir"}};
+            {PPWCONTROL, "wcontrol"}, {PPRSTATUS, "rstatus"}, {PPRCONTROL, "rcontrol"},
+            {PPGETMODES, "modes"},    {PPDATADIR, "datadir"}};
         const std::string name = names.at(request);
         std::string call = name + " " + std::to_string(fd);
         if (request == PPWDATA || request == PPWCONTROL)
@@ -363,13 +363,17 @@ TEST(PpdevPort, CopiesThatKeepTheTurnCostAtMostTheWaitAndAreToldAsTheyWere)
         EXPECT_FALSE(port->readRegisterNow(PortRegister::Status, status));
         EXPECT_EQ(calls, Calls{}) << "a read that never waits does not wait";
         EXPECT_EQ(noticeText(*port), "") << "and a lost race of a poll is no news";
+        const auto beforeHold = kernel->m_now;
+        EXPECT_FALSE(port->holdNow());
+        EXPECT_EQ(kernel->m_now, beforeHold) << "nor does a hold for such reads";
         EXPECT_FALSE(port->reserve()) << "a reservation waits as long and no longer";
         EXPECT_LE(kernel->m_now - start, 2 * (PpdevPort::kAccessWait + CopyTurns::kLook));
     }
 }
 
 // A reservation keeps the copies' turn across a wait but claims only for each access; a hold
-// claims once for its accesses. When the port closes, the device is let go of before the turn.
+// claims once for its accesses, and so does one for reads that never wait. When the port
+// closes, the device is let go of before the turn.
 TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
 {
     ScriptedKernel::Script script;
@@ -385,10 +389,19 @@ TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
     EXPECT_TRUE(port->hold());
     EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x02));
     EXPECT_TRUE(port->writeRegister(PortRegister::Data, 0x03));
+    port->letGo();
+    std::uint8_t value = 0;
+    EXPECT_TRUE(port->holdNow());
+    EXPECT_TRUE(port->readRegisterNow(PortRegister::Status, value));
+    EXPECT_TRUE(port->readRegisterNow(PortRegister::Control, value));
+    port->letGo();
+    EXPECT_TRUE(port->hold());
     port.reset();
     EXPECT_EQ(calls, (Calls{"holder", "claim 3", "wdata 3 1", "release 3", "sleep 2ms", "holder",
                             "claim 3", "wdata 3 0", "release 3", "holder", "claim 3", "wdata 3 2",
-                            "wdata 3 3", "release 3", "close 3"}));
+                            "wdata 3 3", "release 3", "holder", "claim 3", "rstatus 3",
+                            "rcontrol 3", "release 3", "holder", "claim 3", "release 3",
+                            "close 3"}));
     EXPECT_EQ(script.table->serving, script.table->next) << "given back after the close";
 }
 

@@ -8,6 +8,7 @@
 #include "CtlSession.h"
 #include "DirectPort.h"
 #include "DirectPortGrant.h"
+#include "GuestSamplingBench.h"
 #include "KernelParport.h"
 #include "PinPanel.h"
 #include "PortOpening.h"
@@ -1213,6 +1214,8 @@ int main(int argc, char *argv[])
         rc = runWhileHeld();
     else if (mode == "bench")
         rc = runBench();
+    else if (mode == "sampling-bench")
+        rc = runSamplingBench();
     else if (mode == "child-probe")
         return runChildProbe();
     else if (mode == "held-signals")

@@ -137,6 +137,7 @@ public:
     }
     bool reserve() override { return m_real->reserve(); }
     bool hold() override { return m_real->hold(); }
+    bool holdNow() override { return m_real->holdNow(); }
     void letGo() override { m_real->letGo(); }
 
 private:

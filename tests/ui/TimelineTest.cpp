@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -52,6 +53,7 @@ private slots:
     void theDataByteHoldsEachValueUntilItsChange();
     void cursorsSnapToEdgesUnlessFreeAndGiveTheirDistance();
     void followingEndsOnZoomOrPanAndPauseFreezesTheView();
+    void aFollowingViewMovedOnScreenIsTheViewPaintedWhole();
     void aZoomKeepsTheTimeUnderTheMouse();
     void theRulerCountsFromTheStartOrShowsTheTimeOfDay();
     void aRecordingReadsBackInSigrokWithEveryEdgeAtItsTime();
@@ -205,6 +207,34 @@ void TimelineTest::followingEndsOnZoomOrPanAndPauseFreezesTheView()
         QVERIFY2(newestAtRight(step.newest) == step.atRight, step.what);
     }
     QCOMPARE(following.size(), 3); // off, on, off
+}
+
+// Following, frames move what is on screen and paint only what changed: after many of them,
+// with changes on every row, a byte changing and markers, the screen is as the view painted
+// whole.
+void TimelineTest::aFollowingViewMovedOnScreenIsTheViewPaintedWhole()
+{
+    Trace trace;
+    TimelineView view(trace);
+    view.resize(L + kPlotWidth, view.rowTop(18));
+    view.setRange(kStart, 1000);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    std::int64_t t = kStart;
+    for (int frame = 0; frame < 60; ++frame) {
+        for (int sample = 0; sample < 7; ++sample, t += 3 * kMicro + frame * 11)
+            trace.add({t, (std::uint32_t(frame * 2654435761u >> (sample * 3)) & 0x3FC02u) |
+                              std::uint32_t(frame / 15 * 0x5B & 0xFF) << 2}); // a byte a while
+        if (frame % 9 == 4)
+            trace.mark({TraceMarker::Click, t, 2});
+        view.traceGrew(t); // known up to the next sample
+        QTest::qWait(1); // the frame painted, as the window's next one comes
+    }
+    QVERIFY(view.following());
+    const QImage screen = view.screen()->grabWindow(view.winId()).toImage();
+    const QImage whole = view.grab().toImage();
+    QCOMPARE(screen.convertToFormat(QImage::Format_RGB32),
+             whole.convertToFormat(QImage::Format_RGB32));
 }
 
 void TimelineTest::aZoomKeepsTheTimeUnderTheMouse()

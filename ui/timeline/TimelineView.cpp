@@ -25,6 +25,9 @@ const QColor kCursorColours[2] = {QColor(0xD0, 0x20, 0x20), QColor(0x20, 0x20, 0
 constexpr double kCoarsestNsPerPixel = 1e10;
 constexpr int kSnapPixels = 10;
 constexpr int kDragPixels = 3;
+// How far right of its place a ruler's or a marker's text may reach: those just left of the
+// view still show their ends, as they do while the view moves.
+constexpr int kTextReach = 200;
 
 QString groupName(PinGroup group)
 {
@@ -97,8 +100,9 @@ QString timeOfDayText(std::int64_t wall, std::int64_t step)
 TimelineView::TimelineView(const Trace &trace, QWidget *parent)
     : QWidget(parent), m_trace(trace), m_rows(DefaultTimelineRows())
 {
+    m_liveShown.fill(-2); // none yet
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent); // each frame fills all of it
+    setAttribute(Qt::WA_OpaquePaintEvent); // each frame fills all it is asked for
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(kLabelWidth + 200, rowTop(int(m_rows.size())));
     setToolTip(tr("滚轮：以鼠标处为中心缩放；拖动：平移；单击：光标 1；右击：光标 2（按住 Shift "
@@ -174,6 +178,7 @@ void TimelineView::setPaused(bool on)
     else
         m_pausedAt.reset();
     traceGrew(m_upTo);
+    update(); // the live levels, as of the pause or of now
 }
 
 void TimelineView::traceGrew(std::int64_t newest)
@@ -182,8 +187,52 @@ void TimelineView::traceGrew(std::int64_t newest)
     if (paused())
         return;
     if (m_following)
-        m_left = m_upTo - std::int64_t((width() - kLabelWidth) * m_nsPerPixel);
-    update();
+        followNewest();
+    else
+        update();
+}
+
+// Following, the picture moves left by whole columns, so that what is on screen is moved
+// rather than drawn again (a frame's dearest part): painted anew are only the columns it
+// uncovers, the live levels, and the data byte row, whose values sit in the middle of what is
+// shown of each.
+void TimelineView::followNewest()
+{
+    const int plotWidth = width() - kLabelWidth;
+    const double behind = double(m_upTo - m_left) / m_nsPerPixel - plotWidth;
+    if (behind < 0 || behind >= plotWidth) {
+        m_left = m_upTo - std::int64_t(plotWidth * m_nsPerPixel);
+        update();
+        return;
+    }
+    const int columns = int(behind);
+    m_left += std::llround(columns * m_nsPerPixel);
+    scroll(-columns, 0, QRect(kLabelWidth, 0, plotWidth, height()));
+    update(QRect(width() - columns, 0, columns, height()));
+    if (m_trace.dropped() > 0)
+        update(QRect(0, kRulerHeight, kLabelWidth, kMarkerHeight));
+    forEachShownRow([this](const TimelineRow &row, int top, bool) {
+        if (row.kind == TimelineRow::DataByte)
+            update(QRect(kLabelWidth, top, width() - kLabelWidth, kRowHeight));
+        else if (const int live = liveLevel(row.pin); m_liveShown.at(row.pin) != live) {
+            m_liveShown[row.pin] = live;
+            update(liveLevelBox(top));
+        }
+    });
+}
+
+// The pin's level shown beside its name: 1 high, 0 low, -1 not known yet.
+int TimelineView::liveLevel(unsigned pin) const
+{
+    const EdgeRing &ring = m_trace.pin(pin);
+    if (ring.empty())
+        return -1;
+    return paused() ? m_trace.levelAt(pin, *m_pausedAt) : ring.newest().level;
+}
+
+QRect TimelineView::liveLevelBox(int top)
+{
+    return {kLabelWidth - 14, top + kRowHeight / 2 - 5, 10, 10};
 }
 
 std::int64_t TimelineView::drawnUpTo() const
@@ -324,34 +373,44 @@ void TimelineView::forEachShownRow(Paint paint) const
     }
 }
 
-void TimelineView::paintEvent(QPaintEvent *)
+void TimelineView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    paintRuler(painter);
+    for (const QRect &asked : event->region()) // not the region's bounds: its parts may be far apart
+        painter.fillRect(asked, Qt::white);
+    const QRect plot(kLabelWidth, 0, width() - kLabelWidth, height());
+    painter.save();
+    painter.setClipRect(plot, Qt::IntersectClip);
+    paintRuler(painter, (event->region() & QRect(0, 0, width(), kRulerHeight)).boundingRect());
     paintMarkers(painter);
+    painter.restore();
+    paintDropped(painter);
     forEachShownRow([&](const TimelineRow &row, int top, bool groupStarts) {
         if (groupStarts) {
             painter.setPen(Qt::gray);
             painter.drawLine(0, top, width(), top);
         }
+        const QRect rowPlot(kLabelWidth, top, width() - kLabelWidth, kRowHeight);
         painter.save();
-        painter.setClipRect(kLabelWidth, top, width() - kLabelWidth, kRowHeight);
-        if (row.kind == TimelineRow::Pin)
-            paintPinRow(painter, row, top);
-        else
+        painter.setClipRect(rowPlot, Qt::IntersectClip);
+        if (row.kind == TimelineRow::DataByte)
             paintDataByteRow(painter, top);
+        else // only the columns asked for: while following, a few at the right
+            for (const QRect &asked : event->region())
+                if (const QRect part = asked & rowPlot; !part.isEmpty())
+                    paintPinRow(painter, row, top, part.left(), part.right() + 1);
         painter.restore();
     });
-    paintNames(painter);
+    paintNames(painter, event->region());
     forEachShownRow(
         [&](const TimelineRow &row, int top, bool) { paintLiveLevel(painter, row, top); });
+    painter.setClipRect(plot, Qt::IntersectClip);
     paintCursors(painter);
 }
 
 // The names change only with the rows, while their text is a frame's dearest part to lay
 // out: on screen they are drawn once and kept as a picture (a vector export keeps the text).
-void TimelineView::paintNames(QPainter &painter)
+void TimelineView::paintNames(QPainter &painter, const QRegion &region)
 {
     if (painter.paintEngine()->type() != QPaintEngine::Raster) {
         drawNames(painter);
@@ -371,7 +430,14 @@ void TimelineView::paintNames(QPainter &painter)
         drawNames(names);
         m_namesShown = std::move(shown);
     }
-    painter.drawPixmap(0, 0, m_names);
+    // Only the parts asked for: the whole picture, clipped, would be blended on helper threads.
+    for (const QRect &asked : region) {
+        const QRect part = asked & QRect(0, 0, kLabelWidth, height());
+        if (!part.isEmpty())
+            painter.drawPixmap(part, m_names,
+                               QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio)
+                                   .toRect());
+    }
 }
 
 void TimelineView::drawNames(QPainter &painter)
@@ -403,49 +469,60 @@ void TimelineView::setTimeOfDay(std::optional<std::int64_t> wallOffset)
 
 std::vector<TimelineView::RulerTick> TimelineView::rulerTicks() const
 {
+    return rulerTicksFrom(kLabelWidth);
+}
+
+std::vector<TimelineView::RulerTick> TimelineView::rulerTicksFrom(int x) const
+{
     std::vector<RulerTick> ticks;
     if (!m_wallOffset) {
         // About 100 pixels apart, counted from the start.
         const double step = tickStep(100 * m_nsPerPixel);
         const double origin = double(m_trace.start());
-        const double first = std::ceil((double(timeAt(kLabelWidth)) - origin) / step) * step;
+        const double first = std::ceil((double(timeAt(x)) - origin) / step) * step;
         for (double at = first; at + origin <= double(timeAt(width())); at += step)
             ticks.push_back({columnOf(std::int64_t(at + origin)), formatTime(at)});
         return ticks;
     }
     // Wider apart for the longer texts; in whole ns, as the epoch's are too many for a double's.
     const auto step = std::int64_t(std::llround(tickStep(160 * m_nsPerPixel)));
-    const std::int64_t left = timeAt(kLabelWidth) + *m_wallOffset;
+    const std::int64_t left = timeAt(x) + *m_wallOffset;
     for (std::int64_t wall = (left + step - 1) / step * step;
          wall - *m_wallOffset <= timeAt(width()); wall += step)
         ticks.push_back({columnOf(wall - *m_wallOffset), timeOfDayText(wall, step)});
     return ticks;
 }
 
-void TimelineView::paintRuler(QPainter &painter)
+void TimelineView::paintRuler(QPainter &painter, const QRect &asked)
 {
     painter.setPen(Qt::black);
     painter.drawLine(kLabelWidth, kRulerHeight - 1, width(), kRulerHeight - 1);
-    for (const RulerTick &tick : rulerTicks()) {
+    for (const RulerTick &tick : rulerTicksFrom(kLabelWidth - kTextReach)) {
+        if (tick.x + kTextReach < asked.left() || tick.x > asked.right())
+            continue; // its text is laid out only where it is seen
         painter.drawLine(tick.x, kRulerHeight - 6, tick.x, kRulerHeight - 1);
         painter.drawText(tick.x + 2, kRulerHeight - 8, tick.text);
+    }
+}
+
+void TimelineView::paintDropped(QPainter &painter)
+{
+    if (const std::uint64_t dropped = m_trace.dropped()) {
+        painter.setPen(Qt::darkRed);
+        painter.drawText(QRect(0, kRulerHeight, kLabelWidth, kMarkerHeight), Qt::AlignCenter,
+                         tr("已丢弃 %1 个较早的边沿").arg(dropped));
     }
 }
 
 void TimelineView::paintMarkers(QPainter &painter)
 {
     const int top = kRulerHeight;
-    if (const std::uint64_t dropped = m_trace.dropped()) {
-        painter.setPen(Qt::darkRed);
-        painter.drawText(QRect(0, top, kLabelWidth, kMarkerHeight), Qt::AlignCenter,
-                         tr("已丢弃 %1 个较早的边沿").arg(dropped));
-    }
     painter.setPen(kMarkerColour);
-    int lastTextEnd = kLabelWidth;
+    int lastTextEnd = kLabelWidth - kTextReach;
     const std::int64_t upTo = drawnUpTo();
     for (const TraceMarker &marker : m_trace.markers()) {
         const int x = columnOf(marker.t);
-        if (marker.t > upTo || x < kLabelWidth || x >= width())
+        if (marker.t > upTo || x < kLabelWidth - kTextReach || x >= width())
             continue;
         painter.drawLine(x, top, x, height());
         if (x >= lastTextEnd) {
@@ -456,16 +533,17 @@ void TimelineView::paintMarkers(QPainter &painter)
     }
 }
 
-void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int top)
+void TimelineView::paintPinRow(QPainter &painter, const TimelineRow &row, int top, int fromX,
+                               int toX)
 {
     const EdgeRing &ring = m_trace.pin(row.pin);
     if (ring.empty())
         return;
     const int high = top + 4;
     const int low = top + kRowHeight - 4;
-    const std::int64_t right = std::min(timeAt(width()), drawnUpTo());
-    std::size_t i = ring.firstAtOrAfter(timeAt(kLabelWidth));
-    int x = kLabelWidth;
+    const std::int64_t right = std::min(timeAt(toX), drawnUpTo());
+    std::size_t i = ring.firstAtOrAfter(timeAt(fromX));
+    int x = fromX;
     if (i == 0) { // the oldest held level is no change: drawing starts there
         x = columnOf(ring[0].t);
         i = 1;
@@ -562,14 +640,12 @@ void TimelineView::paintLiveLevel(QPainter &painter, const TimelineRow &row, int
 {
     if (row.kind == TimelineRow::DataByte)
         return;
-    const EdgeRing &ring = m_trace.pin(row.pin);
-    const QColor live = ring.empty() ? Qt::lightGray
-                        : (paused() ? m_trace.levelAt(row.pin, *m_pausedAt) : ring.newest().level)
-                            ? QColor(0xFF, 0, 0)
-                            : QColor(0x33, 0xCC, 0x99);
-    painter.setBrush(live);
+    const int level = liveLevel(row.pin);
+    painter.setBrush(level < 0 ? QColor(Qt::lightGray)
+                     : level   ? QColor(0xFF, 0, 0)
+                               : QColor(0x33, 0xCC, 0x99));
     painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QRect(kLabelWidth - 14, top + kRowHeight / 2 - 5, 10, 10));
+    painter.drawEllipse(liveLevelBox(top));
     painter.setBrush(Qt::NoBrush);
 }
 
@@ -579,7 +655,7 @@ void TimelineView::paintCursors(QPainter &painter)
         if (!m_cursors[which])
             continue;
         const int x = columnOf(*m_cursors[which]);
-        if (x < kLabelWidth || x >= width())
+        if (x < kLabelWidth - kTextReach || x >= width())
             continue;
         painter.setPen(QPen(kCursorColours[which], 1, Qt::DashLine));
         painter.drawLine(x, kRulerHeight, x, height());

@@ -91,19 +91,25 @@ protected:
 
 private:
     void leaveFollowing();
+    void followNewest();
+    std::vector<RulerTick> rulerTicksFrom(int x) const;
     std::int64_t drawnUpTo() const;
     std::optional<std::int64_t> nearestEdge(std::int64_t t) const;
     int visibleRowAt(int y) const;
     const TimelineRow *visibleRow(int index) const;
-    void paintRuler(QPainter &painter);
+    void paintRuler(QPainter &painter, const QRect &asked);
+    void paintDropped(QPainter &painter);
     void paintMarkers(QPainter &painter);
-    void paintPinRow(QPainter &painter, const TimelineRow &row, int top);
+    // The row's columns fromX up to toX.
+    void paintPinRow(QPainter &painter, const TimelineRow &row, int top, int fromX, int toX);
     void paintDataByteRow(QPainter &painter, int top);
-    void paintNames(QPainter &painter);
+    void paintNames(QPainter &painter, const QRegion &region);
     void drawNames(QPainter &painter);
     template <typename Paint>
     void forEachShownRow(Paint paint) const;
     void paintLiveLevel(QPainter &painter, const TimelineRow &row, int top);
+    int liveLevel(unsigned pin) const;
+    static QRect liveLevelBox(int top);
     void paintCursors(QPainter &painter);
     QString pulseText(const TimelineRow &row, std::int64_t t) const;
 
@@ -117,6 +123,7 @@ private:
     std::optional<std::int64_t> m_wallOffset;
     QPixmap m_names;
     std::vector<int> m_namesShown; // the rows m_names was drawn for
+    std::array<int, Trace::kSignalPins + 1> m_liveShown{}; // by pin, as last asked to be painted
     std::array<std::optional<std::int64_t>, 2> m_cursors;
     std::optional<QPoint> m_pressedAt;
     int m_lastDragX = 0;
