@@ -61,8 +61,8 @@ struct ScriptedKernel final : PpdevSystem {
     {
         if (m_armed && call != "holder")
             ADD_FAILURE() << "the claim bound is still armed at " << call;
-        static const std::string accesses[] = {"wdata",    "wcontrol", "rstatus", "rcontrol",
-                                               "datadir", "release"};
+        static const std::string accesses[] = {"wdata",    "wcontrol", "rstatus",
+                                               "rcontrol", "datadir",  "release"};
         if (m_claimed && std::none_of(std::begin(accesses), std::end(accesses),
                                       [&](const std::string &a) { return call.rfind(a, 0) == 0; }))
             ADD_FAILURE() << call << " inside the claim";
@@ -397,11 +397,11 @@ TEST(PpdevPort, AReservationClaimsPerAccessAndAHoldOnce)
     port->letGo();
     EXPECT_TRUE(port->hold());
     port.reset();
-    EXPECT_EQ(calls, (Calls{"holder", "claim 3", "wdata 3 1", "release 3", "sleep 2ms", "holder",
-                            "claim 3", "wdata 3 0", "release 3", "holder", "claim 3", "wdata 3 2",
-                            "wdata 3 3", "release 3", "holder", "claim 3", "rstatus 3",
-                            "rcontrol 3", "release 3", "holder", "claim 3", "release 3",
-                            "close 3"}));
+    EXPECT_EQ(calls,
+              (Calls{"holder",    "claim 3",   "wdata 3 1", "release 3", "sleep 2ms", "holder",
+                     "claim 3",   "wdata 3 0", "release 3", "holder",    "claim 3",   "wdata 3 2",
+                     "wdata 3 3", "release 3", "holder",    "claim 3",   "rstatus 3", "rcontrol 3",
+                     "release 3", "holder",    "claim 3",   "release 3", "close 3"}));
     EXPECT_EQ(script.table->serving, script.table->next) << "given back after the close";
 }
 

@@ -1,5 +1,5 @@
-#include "ConnectorLevels.h"
 #include "ConnectorSampler.h"
+#include "ConnectorLevels.h"
 #include "WinIo.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QScreen>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -228,7 +228,7 @@ void TimelineTest::aFollowingViewMovedOnScreenIsTheViewPaintedWhole()
         if (frame % 9 == 4)
             trace.mark({TraceMarker::Click, t, 2});
         view.traceGrew(t); // known up to the next sample
-        QTest::qWait(1); // the frame painted, as the window's next one comes
+        QTest::qWait(1);   // the frame painted, as the window's next one comes
     }
     QVERIFY(view.following());
     const QImage screen = view.screen()->grabWindow(view.winId()).toImage();

@@ -376,7 +376,8 @@ void TimelineView::forEachShownRow(Paint paint) const
 void TimelineView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    for (const QRect &asked : event->region()) // not the region's bounds: its parts may be far apart
+    for (const QRect &asked :
+         event->region()) // not the region's bounds: its parts may be far apart
         painter.fillRect(asked, Qt::white);
     const QRect plot(kLabelWidth, 0, width() - kLabelWidth, height());
     painter.save();
@@ -434,9 +435,9 @@ void TimelineView::paintNames(QPainter &painter, const QRegion &region)
     for (const QRect &asked : region) {
         const QRect part = asked & QRect(0, 0, kLabelWidth, height());
         if (!part.isEmpty())
-            painter.drawPixmap(part, m_names,
-                               QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio)
-                                   .toRect());
+            painter.drawPixmap(
+                part, m_names,
+                QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio).toRect());
     }
 }
 

@@ -122,7 +122,7 @@ private:
     std::optional<std::int64_t> m_pausedAt;
     std::optional<std::int64_t> m_wallOffset;
     QPixmap m_names;
-    std::vector<int> m_namesShown; // the rows m_names was drawn for
+    std::vector<int> m_namesShown;                         // the rows m_names was drawn for
     std::array<int, Trace::kSignalPins + 1> m_liveShown{}; // by pin, as last asked to be painted
     std::array<std::optional<std::int64_t>, 2> m_cursors;
     std::optional<QPoint> m_pressedAt;
