@@ -15,8 +15,9 @@
 namespace {
 
 struct SamplingCost {
-    double cpuPercent = -1; // of one core, the sampling thread's
-    double intervalUs = -1; // achieved, the mean
+    double cpuPercent = -1;      // of one core, the sampling thread's
+    double intervalUs = -1;      // achieved, the mean
+    std::uint64_t unreached = 0; // accesses that did not reach the port
 };
 
 double threadCpuSeconds()
@@ -41,6 +42,7 @@ SamplingCost samplingCost(const char *port, const std::function<PinSample()> &sa
     std::unique_lock lock(mutex);
     double intervalSum = 0;
     int takes = 0;
+    const std::uint64_t unreachedBefore = UnreachedPortAccesses();
     const double cpuBefore = threadCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     auto due = start;
@@ -55,8 +57,9 @@ SamplingCost samplingCost(const char *port, const std::function<PinSample()> &sa
     }
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
     const double cpu = threadCpuSeconds() - cpuBefore;
+    const std::uint64_t unreached = UnreachedPortAccesses() - unreachedBefore;
     ShutdownWinIo();
-    return {cpu / wall.count() * 100, intervalSum / takes / 1000};
+    return {cpu / wall.count() * 100, intervalSum / takes / 1000, unreached};
 }
 
 } // namespace
@@ -78,9 +81,11 @@ int runSamplingBench()
     if (sim.cpuPercent < 0 || ppdev.cpuPercent < 0 || ppdevEach.cpuPercent < 0)
         return 1;
     std::printf("BENCH timeline sampling every 1 ms for 3 s, the sampling thread: simulated "
-                "port %.2f %% of a core (interval %.0f us); ppdev %.2f %% (interval %.0f us), "
-                "with a claim per register instead of one a sample %.2f %% (QEMU TCG)\n",
+                "port %.2f %% of a core (interval %.0f us); ppdev %.2f %% (interval %.0f us, "
+                "%llu accesses failed), with a claim per register instead of one a sample "
+                "%.2f %% (%llu failed) (QEMU TCG)\n",
                 sim.cpuPercent, sim.intervalUs, ppdev.cpuPercent, ppdev.intervalUs,
-                ppdevEach.cpuPercent);
+                static_cast<unsigned long long>(ppdev.unreached), ppdevEach.cpuPercent,
+                static_cast<unsigned long long>(ppdevEach.unreached));
     return 0;
 }
